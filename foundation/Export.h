@@ -1,0 +1,8 @@
+#pragma once
+// Everything the library offers its hosts is exported from the DLL; code built
+// into the library (and its tests, which link it statically) defines VELLANTS_BUILD.
+#ifdef VELLANTS_BUILD
+#define VELLANTS_API __declspec(dllexport)
+#else
+#define VELLANTS_API __declspec(dllimport)
+#endif

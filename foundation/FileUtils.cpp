@@ -1,0 +1,207 @@
+#include "foundation/FileUtils.h"
+#include "environment/Messages.h"
+#include <shlobj.h>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+MessageBoxHook messageBoxHook = nullptr;
+bool browseNoInitialFolder = false;
+
+int AskUser(HWND owner, const char* text, UINT style) {
+    if (messageBoxHook) return messageBoxHook(owner, text, style);
+    return ::MessageBoxA(owner, text, nullptr, style);
+}
+
+class Handle {
+public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() { if (Valid()) ::CloseHandle(h_); }
+    bool Valid() const { return h_ && h_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+// Remembers the current directory and puts it back on every way out.
+class CurrentDirectoryGuard {
+public:
+    CurrentDirectoryGuard() {
+        const DWORD needed = ::GetCurrentDirectoryA(0, nullptr);
+        std::vector<char> buffer(needed + 1, '\0');
+        ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        saved_ = buffer.data();
+    }
+    CurrentDirectoryGuard(const CurrentDirectoryGuard&) = delete;
+    CurrentDirectoryGuard& operator=(const CurrentDirectoryGuard&) = delete;
+    ~CurrentDirectoryGuard() { ::SetCurrentDirectoryA(saved_.c_str()); }
+    const std::string& Saved() const { return saved_; }
+
+private:
+    std::string saved_;
+};
+
+HANDLE OpenForReading(const char* name, DWORD share) {
+    return ::CreateFileA(name, GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::string FullPathOf(const std::string& path) {
+    const DWORD needed = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::vector<char> buffer(needed + 1, '\0');
+    ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    return buffer.data();
+}
+
+int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM) {
+    if (message == BFFM_INITIALIZED && !browseNoInitialFolder) {
+        char current[MAX_PATH + 1] = {0};
+        if (::GetCurrentDirectoryA(MAX_PATH, current))
+            ::SendMessageA(window, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(current));
+    } else if (message == BFFM_SELCHANGED) {
+        char path[MAX_PATH + 1] = {0};
+        if (::SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(param), path))
+            ::SendMessageA(window, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
+    }
+    return 0;
+}
+}  // namespace
+
+void SetMessageBoxHook(MessageBoxHook hook) { messageBoxHook = hook; }
+
+bool FileExists(StrPP name) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA(name, &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(search);
+    return true;
+}
+
+DWORD FileSize(StrPP name) {
+    Handle file(OpenForReading(name, FILE_SHARE_READ));
+    if (!file.Valid()) return 0;
+    return ::GetFileSize(file.Get(), nullptr);
+}
+
+int ValidatePath(StrPP folder, bool offerCreate, HWND parent) {
+    CurrentDirectoryGuard guard;
+    int result = ::SetCurrentDirectoryA(folder) ? 1 : 0;
+    if (!result && offerCreate) {
+        ::MessageBeep(MB_ICONEXCLAMATION);
+        const StrPP question = CatalogueText(kMsgPathQuestionOpen) + folder + CatalogueText(kMsgPathQuestionClose);
+        const int answer = AskUser(parent, question, MB_YESNO | MB_ICONEXCLAMATION | MB_TASKMODAL);
+        if (answer == IDYES || answer == IDOK) {
+            result = ::CreateDirectoryA(folder, nullptr) ? 1 : 0;
+            if (!result) {
+                ::MessageBeep(MB_ICONEXCLAMATION);
+                AskUser(parent, CatalogueText(kMsgUnableToCreatePath), MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
+            }
+        }
+    }
+    return result;
+}
+
+void FindFiles(StrPP folder, StrPP pattern, EList<FileString>& found, bool recurse) {
+    CurrentDirectoryGuard guard;
+    const FileString current(guard.Saved().c_str());
+    folder.Trim(2, '\\');
+    folder += '\\';
+
+    WIN32_FIND_DATAA match;
+    HANDLE search = ::FindFirstFileA(folder + pattern, &match);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name(match.cFileName);
+        if (name == "." || name == "..") continue;
+        FileString file(folder + name.c_str());
+        if (file.drive.Length() == 0) file.drive = current.drive;
+        const std::string joined = std::string(file.drive) + file.directory.Text() + file.fileName.Text();
+        found.Append(FileString(FullPathOf(joined).c_str()));
+        if (recurse && (match.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            FindFiles(folder + name.c_str(), pattern, found, recurse);
+    } while (::FindNextFileA(search, &match));
+    ::FindClose(search);
+}
+
+StrPP BrowseForFolder(bool withEditBox, bool noInitialFolder) {
+    IMalloc* shellMalloc = nullptr;
+    if (FAILED(::SHGetMalloc(&shellMalloc)) || !shellMalloc) return StrPP("");
+    browseNoInitialFolder = noInitialFolder;
+    BROWSEINFOA info = {};
+    // File-system folders only, with a status line for the callback's path.
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT | (withEditBox ? BIF_EDITBOX : 0);
+    info.lpfn = BrowseCallback;
+    StrPP chosen("");
+    if (LPITEMIDLIST items = ::SHBrowseForFolderA(&info)) {
+        char path[MAX_PATH + 1] = {0};
+        if (::SHGetPathFromIDListA(items, path)) chosen = path;
+        shellMalloc->Free(items);
+    }
+    shellMalloc->Release();
+    return chosen;
+}
+
+void ReadWholeFile(const char* name, char*& data, int& size) {
+    data = nullptr;
+    size = -1;
+    Handle file(OpenForReading(name, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    if (!file.Valid()) return;
+    LARGE_INTEGER length;
+    if (!::GetFileSizeEx(file.Get(), &length) || length.QuadPart > 0x7FFFFFFE) return;
+    size = static_cast<int>(length.QuadPart);
+    if (size <= 0) return;
+    char* block = new char[size + 1];
+    DWORD read = 0;
+    if (!::ReadFile(file.Get(), block, static_cast<DWORD>(size), &read, nullptr) || read == 0) {
+        delete[] block;
+        size = 0;
+        return;
+    }
+    size = static_cast<int>(read);
+    block[size] = '\0';
+    data = block;
+}
+
+void ReadFileInto(const char* name, void* data, int& size) {
+    Handle file(OpenForReading(name, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    DWORD read = 0;
+    if (file.Valid() && size > 0) ::ReadFile(file.Get(), data, static_cast<DWORD>(size), &read, nullptr);
+    size = static_cast<int>(read);
+}
+
+bool WriteWholeFile(const char* name, const void* data, int size) {
+    Handle file(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    DWORD written = 0;
+    if (size <= 0) return true;
+    return ::WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) && written == DWORD(size);
+}
+
+int RunProgram(char* commandLine, bool wait) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWDEFAULT;
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return -1;
+    Handle processHandle(process.hProcess);
+    Handle threadHandle(process.hThread);
+    if (!wait) return 0;
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+bool FileTimeEquals(const char* name, FILETIME when) {
+    Handle file(OpenForReading(name, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    if (!file.Valid()) return false;
+    FILETIME written;
+    if (!::GetFileTime(file.Get(), nullptr, nullptr, &written)) return false;
+    return written.dwLowDateTime == when.dwLowDateTime && written.dwHighDateTime == when.dwHighDateTime;
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include "platform/CString.h"
+#include <cstdint>
+
+// Positions of the six add-on options in every flag set.
+enum OptionIndex {
+    kOpMgrHook = 0,
+    kOpMgrButton,
+    kOpMgrToolDefs,
+    kOpMgrDisableToolpath,
+    kToolbar,
+    kEditor,
+    kOptionCount
+};
+
+// Product kind codes of a configuration file.
+enum McKind : int32_t { kMill = 1, kLathe = 2, kWire = 3, kDesign = 4, kDraft = 5, kRouter = 6 };
+
+// One Mastercam configuration file and the options it carries and should carry.
+struct McConfigFile {
+    CString path;
+    int32_t version = 0;  // 9, 8, or 0 for a folder the user added
+    int32_t kind = kMill;
+    bool installed[kOptionCount] = {};
+    bool wanted[kOptionCount] = {};
+};

@@ -1,0 +1,21 @@
+#include "MessageMap.h"
+
+const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, nullptr}};
+    static const AFX_MSGMAP map = {nullptr, entries};
+    return &map;
+}
+
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+
+bool CCmdTarget::OnCmdMsg(UINT message, UINT code, UINT id) {
+    for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->pfn; ++entry) {
+            if (entry->nMessage == message && entry->nCode == code && entry->nID == id) {
+                (this->*entry->pfn)();
+                return true;
+            }
+        }
+    }
+    return false;
+}

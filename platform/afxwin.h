@@ -1,0 +1,6 @@
+#pragma once
+// The MFC-shaped layer in one include.
+#include "CString.h"
+#include "MessageMap.h"
+#include "Wnd.h"
+#include "Dialog.h"

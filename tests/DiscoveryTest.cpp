@@ -1,0 +1,110 @@
+#include "Sandbox.h"
+#include "VellantSetupProbe.h"
+#include <gtest/gtest.h>
+
+namespace {
+const char* const kV9 = "SOFTWARE\\CNC Software, Inc.\\V9 Mill";
+const char* const kV8 = "SOFTWARE\\CNC Software, Inc.\\Mill8";
+
+TEST(Discovery, OnlyVersion8Registered) {
+    RegistrySandbox registry;
+    SetRegText(HKEY_LOCAL_MACHINE, kV8, "Directory", "C:\\mcam8");
+    int any = 0;
+    EXPECT_STREQ(VellantSetup::GetMCAMPath(nullptr), "C:\\mcam8");
+    int* none = nullptr;
+    EXPECT_STREQ(VellantSetup::GetMCAMPath(none), "C:\\mcam8");
+    int nine = 9;
+    EXPECT_STREQ(VellantSetup::GetMCAMPath(&nine), "");
+    EXPECT_EQ(nine, 9);
+    any = 8;
+    EXPECT_STREQ(VellantSetup::GetMCAMPath(&any), "C:\\mcam8");
+    EXPECT_EQ(any, 8);
+}
+
+TEST(Discovery, BothRegisteredPrefersVersion9) {
+    RegistrySandbox registry;
+    SetRegText(HKEY_LOCAL_MACHINE, kV8, "Directory", "C:\\mcam8");
+    SetRegText(HKEY_LOCAL_MACHINE, kV9, "Directory", "C:\\mcam9");
+    EXPECT_STREQ(VellantSetup::GetMCAMPath(nullptr), "C:\\mcam9");
+    int eight = 8;
+    EXPECT_STREQ(VellantSetup::GetMCAMPath(&eight), "C:\\mcam8");
+}
+
+TEST(Discovery, UnsupportedVersionGivesEmptyFolder) {
+    RegistrySandbox registry;
+    SetRegText(HKEY_LOCAL_MACHINE, kV8, "Directory", "C:\\mcam8");
+    SetRegText(HKEY_LOCAL_MACHINE, kV9, "Directory", "C:\\mcam9");
+    int seven = 7;
+    EXPECT_STREQ(VellantSetup::GetMCAMPath(&seven), "");
+    EXPECT_EQ(seven, 7);
+}
+
+TEST(Discovery, MissingDirectoryStillReportsVersion) {
+    RegistrySandbox registry;
+    SetRegText(HKEY_LOCAL_MACHINE, kV9, "Other", "x");
+    int version = 9;
+    EXPECT_STREQ(VellantSetup::GetMCAMPath(&version), "");
+    EXPECT_EQ(version, 9);
+}
+
+TEST(Discovery, NothingRegistered) {
+    RegistrySandbox registry;
+    EXPECT_STREQ(VellantSetup::GetMCAMPath(nullptr), "");
+}
+
+TEST(Discovery, SourceFolderAndCompanionBesideHostProgram) {
+    VellantSetup setup;
+    VellantSetupProbe probe(setup);
+    const std::string folder = TestProgramFolder() + "Vellants\\Mastercam\\";
+    EXPECT_EQ(std::string(probe.SourcePath()), folder);
+    EXPECT_EQ(std::string(probe.CompanionPath()), folder + "qtx2cam.exe");
+}
+
+TEST(Entry, FreshSetupHasDefaultFlags) {
+    VellantSetup setup;
+    VellantSetupProbe probe(setup);
+    EXPECT_TRUE(probe.Records().empty());
+    for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(probe.Options()[i], FALSE) << i;
+    EXPECT_EQ(probe.AllMill(), TRUE);
+    EXPECT_EQ(probe.AllRouter(), FALSE);
+    EXPECT_EQ(probe.AllLathe(), FALSE);
+    EXPECT_EQ(probe.AllWire(), FALSE);
+    EXPECT_EQ(setup.GetSafeHwnd(), nullptr);
+}
+
+TEST(Entry, SecondHandOverWins) {
+    auto* firstSettings = reinterpret_cast<ProgramConfiguration*>(0x10);
+    auto* firstFolders = reinterpret_cast<ConfigFiles*>(0x20);
+    auto* secondSettings = reinterpret_cast<ProgramConfiguration*>(0x30);
+    auto* secondFolders = reinterpret_cast<ConfigFiles*>(0x40);
+    SetVellantConfig(firstSettings, firstFolders);
+    SetVellantConfig(secondSettings, secondFolders);
+    EXPECT_EQ(HostSettings(), secondSettings);
+    EXPECT_EQ(HostFolders(), secondFolders);
+    SetVellantConfig(nullptr, nullptr);
+}
+
+TEST(Entry, RecordCopiesAreDeep) {
+    McConfigFile first;
+    first.path = "C:\\a.cfg";
+    McConfigFile copy = first;
+    copy.path += "x";
+    EXPECT_STREQ(first.path, "C:\\a.cfg");
+}
+
+TEST(PathJoin, EmptyFolderDropsName) {
+    EXPECT_STREQ(PathString() + "y", "");
+    EXPECT_STREQ(PathString("") + CString("y"), "");
+}
+
+TEST(PathJoin, AddsOneBackslash) {
+    EXPECT_STREQ(PathString("C:\\x") + "y", "C:\\x\\y");
+    EXPECT_STREQ(PathString("C:\\x\\") + "y", "C:\\x\\y");
+    EXPECT_STREQ(PathString("C:\\x") + "\\y", "C:\\x\\\\y");
+}
+
+TEST(PathJoin, ProgramFolderKeepsTrailingBackslash) {
+    char buffer[kProgramFolderBuffer] = "untouched";
+    EXPECT_EQ(std::string(ProgramFolder(buffer)), TestProgramFolder());
+}
+}  // namespace

@@ -1,0 +1,45 @@
+#pragma once
+// Per-test isolation: a scratch registry for HKLM and HKCU, and a fresh folder.
+#include <windows.h>
+#include <filesystem>
+#include <string>
+
+class RegistrySandbox {
+public:
+    RegistrySandbox();
+    ~RegistrySandbox();
+    RegistrySandbox(const RegistrySandbox&) = delete;
+    RegistrySandbox& operator=(const RegistrySandbox&) = delete;
+
+private:
+    std::string root_;
+    HKEY machine_ = nullptr;
+    HKEY user_ = nullptr;
+};
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return path_; }  // no trailing backslash
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFileText(const std::string& path);
+void WriteFileText(const std::string& path, const std::string& text);
+bool PathExists(const std::string& path);
+
+// Registry helpers on the (redirected) roots.
+void SetRegText(HKEY root, const char* key, const char* name, const std::string& value);
+void SetRegDword(HKEY root, const char* key, const char* name, DWORD value);
+bool GetRegText(HKEY root, const char* key, const char* name, std::string& value);
+bool GetRegDword(HKEY root, const char* key, const char* name, DWORD& value);
+bool RegKeyExists(HKEY root, const char* key);
+
+// The folder of the running test program, with its trailing backslash.
+std::string TestProgramFolder();
