@@ -3,19 +3,19 @@
 void FileString::Set(const StrPP& path) {
     fullPath = path;
     const int slash = path.FindLast("\\");
-    directory = path.Mid(0, slash + 1);
-    fileName = path.Mid(slash + 1, path.Length());
+    directory = path.Piece(0, slash + 1);
+    fileName = path.Piece(slash + 1, path.Length());
     baseName = "";
     extension = "";
     const int dot = fileName.FindLast(".");
     if (dot != -1) {
-        baseName = fileName.Mid(0, dot);
-        extension = fileName.Mid(dot + 1, fileName.Length());
+        baseName = fileName.Piece(0, dot);
+        extension = fileName.Piece(dot + 1, fileName.Length());
     } else {
         baseName = fileName;
     }
     if (directory.Length() >= 2 && directory[1] == ':') {
-        drive = directory.Mid(0, 2);
+        drive = directory.Piece(0, 2);
         directory.Delete(0, 2);
     }
     folder = drive + directory;

@@ -1,0 +1,57 @@
+#include "foundation/EArray.h"
+#include "foundation/FileString.h"
+#include <gtest/gtest.h>
+
+namespace {
+TEST(Arrays, ListGrowsByIncrement) {
+    EList<int> list(10, 100);
+    EXPECT_EQ(list.last, -1);
+    EXPECT_EQ(list.Count(), 0);
+    for (int i = 0; i < 11; ++i) list.Append(i);
+    EXPECT_EQ(list.Capacity(), 110);
+    EXPECT_EQ(list.last, 10);
+    EXPECT_EQ(list.highWater, 10);
+    for (int i = 0; i < 11; ++i) EXPECT_EQ(list[i], i);
+}
+
+TEST(Arrays, IndexGrowsByMultiplesOfIncrement) {
+    EArray<int> small(10, 10);
+    small[25] = 1;
+    EXPECT_EQ(small.Capacity(), 30);
+    EArray<int> sixteen(16, 10);
+    sixteen[26] = 2;
+    EXPECT_EQ(sixteen.Capacity(), 36);
+    EXPECT_EQ(sixteen[26], 2);
+    EArray<int> near(10, 10);
+    near[10] = 3;
+    EXPECT_EQ(near.Capacity(), 20);
+}
+
+TEST(Arrays, GrowthKeepsElements) {
+    EList<FileString> files(1, 1);
+    files.Append(FileString("C:\\a\\b.txt"));
+    files.Append(FileString("C:\\c\\d.cfg"));
+    files.Append(FileString("e.ini"));
+    EXPECT_STREQ(files[0].fileName, "b.txt");
+    EXPECT_STREQ(files[1].folder, "C:\\c\\");
+    EXPECT_STREQ(files[2].extension, "ini");
+}
+
+TEST(Arrays, NonGrowableListStopsAtHighWater) {
+    EList<int> list(5, 5);
+    for (int i = 0; i < 5; ++i) list.Append(i);
+    list.growable = 0;
+    list.Append(99);
+    EXPECT_EQ(list.last, 4);
+    EXPECT_EQ(list.highWater, 4);
+}
+
+TEST(Arrays, BoundedAccessYieldsPlaceholder) {
+    EList<int> list(4, 4);
+    list.Append(7);
+    EXPECT_EQ(list.At(0), 7);
+    int& outside = list.At(3);
+    int& again = list.At(-1);
+    EXPECT_EQ(&outside, &again);
+}
+}  // namespace

@@ -1,0 +1,189 @@
+#include "Sandbox.h"
+#include "foundation/FileUtils.h"
+#include <gtest/gtest.h>
+#include <memory>
+#include <set>
+#include <vector>
+
+namespace {
+TEST(FileString, SplitsFullPath) {
+    const FileString f("C:\\a\\b.txt");
+    EXPECT_STREQ(f.drive, "C:");
+    EXPECT_STREQ(f.directory, "\\a\\");
+    EXPECT_STREQ(f.fileName, "b.txt");
+    EXPECT_STREQ(f.baseName, "b");
+    EXPECT_STREQ(f.extension, "txt");
+    EXPECT_STREQ(f.folder, "C:\\a\\");
+    EXPECT_STREQ(f.fullPath, "C:\\a\\b.txt");
+}
+
+TEST(FileString, EdgeSplits) {
+    const FileString bare("b.txt");
+    EXPECT_STREQ(bare.drive, "");
+    EXPECT_STREQ(bare.directory, "");
+    EXPECT_STREQ(bare.folder, "");
+    EXPECT_STREQ(bare.baseName, "b");
+    EXPECT_STREQ(bare.extension, "txt");
+    const FileString dotName("C:\\a\\.cfg");
+    EXPECT_STREQ(dotName.baseName, ".cfg");
+    EXPECT_STREQ(dotName.extension, "");
+    const FileString dottedFolder("C:\\a.b\\c");
+    EXPECT_STREQ(dottedFolder.baseName, "c");
+    EXPECT_STREQ(dottedFolder.extension, "");
+    const FileString noSlash("C:name");
+    EXPECT_STREQ(noSlash.fileName, "C:name");
+    EXPECT_STREQ(noSlash.drive, "");
+    const std::string deep(5000, 'd');
+    const FileString longPath(("C:\\" + deep + "\\x.y").c_str());
+    EXPECT_EQ(longPath.directory.Length(), 5002);
+}
+
+TEST(FileUtils, ExistenceAndSize) {
+    TempFolder temp;
+    WriteFileText(temp / "f.bin", "12345");
+    EXPECT_TRUE(FileExists((temp / "f.bin").c_str()));
+    EXPECT_TRUE(FileExists((temp / "*.bin").c_str()));
+    EXPECT_TRUE(FileExists(temp.Path().c_str()));
+    EXPECT_FALSE(FileExists((temp.Path() + "\\").c_str()));
+    EXPECT_FALSE(FileExists((temp / "none").c_str()));
+    EXPECT_EQ(FileSize((temp / "f.bin").c_str()), 5u);
+    EXPECT_EQ(FileSize((temp / "none").c_str()), 0u);
+}
+
+TEST(FileUtils, WholeFileReading) {
+    TempFolder temp;
+    WriteFileText(temp / "empty", "");
+    char* data = reinterpret_cast<char*>(1);
+    int size = 99;
+    ReadWholeFile((temp / "empty").c_str(), data, size);
+    EXPECT_EQ(data, nullptr);
+    EXPECT_EQ(size, 0);
+    // No handle was left open: the file can be deleted at once.
+    EXPECT_TRUE(::DeleteFileA((temp / "empty").c_str()));
+    ReadWholeFile((temp / "missing").c_str(), data, size);
+    EXPECT_EQ(data, nullptr);
+    EXPECT_EQ(size, -1);
+
+    ASSERT_TRUE(WriteWholeFile((temp / "w").c_str(), "abc\0def", 7));
+    ReadWholeFile((temp / "w").c_str(), data, size);
+    std::unique_ptr<char[]> owned(data);
+    ASSERT_EQ(size, 7);
+    EXPECT_EQ(std::string(data, 7), std::string("abc\0def", 7));
+
+    char part[4] = {0};
+    int wanted = 3;
+    ReadFileInto((temp / "w").c_str(), part, wanted);
+    EXPECT_EQ(wanted, 3);
+    EXPECT_STREQ(part, "abc");
+}
+
+TEST(FileUtils, FileTimes) {
+    TempFolder temp;
+    WriteFileText(temp / "t", "x");
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    ASSERT_TRUE(::GetFileAttributesExA((temp / "t").c_str(), GetFileExInfoStandard, &info));
+    EXPECT_TRUE(FileTimeEquals((temp / "t").c_str(), info.ftLastWriteTime));
+    FILETIME other = info.ftLastWriteTime;
+    other.dwHighDateTime ^= 1;
+    EXPECT_FALSE(FileTimeEquals((temp / "t").c_str(), other));
+    EXPECT_FALSE(FileTimeEquals((temp / "missing").c_str(), info.ftLastWriteTime));
+}
+
+std::set<std::string> Names(EList<FileString>& found) {
+    std::set<std::string> names;
+    for (int i = 0; i <= found.last; ++i) names.insert(found[i].fullPath.Text());
+    return names;
+}
+
+TEST(FileUtils, FindFilesFlatAndRecursive) {
+    TempFolder temp;
+    WriteFileText(temp / "a.cfg", "a");
+    WriteFileText(temp / "b.txt", "b");
+    WriteFileText(temp / "sub\\c.cfg", "c");
+    WriteFileText(temp / "old.cfg\\d.cfg", "d");
+    char before[MAX_PATH + 1] = {0};
+    ::GetCurrentDirectoryA(MAX_PATH, before);
+
+    EList<FileString> flat(10, 100);
+    FindFiles((temp.Path() + "\\\\").c_str(), "*.cfg", flat, false);
+    EXPECT_EQ(Names(flat), (std::set<std::string>{temp / "a.cfg", temp / "old.cfg"}));
+
+    EList<FileString> deep(10, 100);
+    FindFiles(temp.Path().c_str(), "*.cfg", deep, true);
+    EXPECT_EQ(Names(deep), (std::set<std::string>{temp / "a.cfg", temp / "old.cfg", temp / "old.cfg\\d.cfg"}));
+    // A sub-folder's matches follow the sub-folder's own entry.
+    for (int i = 0; i <= deep.last; ++i) {
+        if (std::string(deep[i].fileName) == "d.cfg") {
+            EXPECT_STREQ(deep[i - 1].fileName, "old.cfg");
+        }
+    }
+
+    char after[MAX_PATH + 1] = {0};
+    ::GetCurrentDirectoryA(MAX_PATH, after);
+    EXPECT_STREQ(after, before);
+}
+
+TEST(FileUtils, FindFilesWithEmptyFolderSearchesDriveRoot) {
+    TempFolder temp;
+    const std::string name = "vt_root_" + std::to_string(::GetCurrentProcessId()) + ".cfg";
+    WriteFileText("C:\\" + name, "x");
+    ::SetCurrentDirectoryA("C:\\windows");
+    EList<FileString> found(5, 20);
+    FindFiles("", name.c_str(), found, false);
+    ::DeleteFileA(("C:\\" + name).c_str());
+    ASSERT_EQ(found.Count(), 1);
+    EXPECT_STRCASEEQ(found[0].fullPath, ("C:\\" + name).c_str());
+}
+
+std::vector<std::string> questions;
+int answer = IDYES;
+int RecordQuestion(HWND, const char* text, UINT) {
+    questions.push_back(text);
+    return answer;
+}
+
+TEST(FileUtils, ValidatePathExistingFolder) {
+    TempFolder temp;
+    questions.clear();
+    SetMessageBoxHook(RecordQuestion);
+    char before[MAX_PATH + 1] = {0};
+    ::GetCurrentDirectoryA(MAX_PATH, before);
+    EXPECT_NE(ValidatePath(temp.Path().c_str(), true, nullptr), 0);
+    char after[MAX_PATH + 1] = {0};
+    ::GetCurrentDirectoryA(MAX_PATH, after);
+    EXPECT_STREQ(after, before);
+    EXPECT_TRUE(questions.empty());
+    EXPECT_EQ(ValidatePath((temp / "missing").c_str(), false, nullptr), 0);
+    EXPECT_TRUE(questions.empty());
+    SetMessageBoxHook(nullptr);
+}
+
+TEST(FileUtils, ValidatePathOffersToCreate) {
+    TempFolder temp;
+    questions.clear();
+    SetMessageBoxHook(RecordQuestion);
+    answer = IDNO;
+    EXPECT_EQ(ValidatePath((temp / "new").c_str(), true, nullptr), 0);
+    EXPECT_FALSE(PathExists(temp / "new"));
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0], "The path \"" + (temp / "new") + "\"\ndoes not exist.  Do you want to create it?");
+    answer = IDYES;
+    EXPECT_NE(ValidatePath((temp / "new").c_str(), true, nullptr), 0);
+    EXPECT_TRUE(PathExists(temp / "new"));
+    questions.clear();
+    EXPECT_EQ(ValidatePath((temp / "no\\deeper").c_str(), true, nullptr), 0);
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[1], "Unable to create the path.");
+    EXPECT_EQ(ValidatePath(std::string(2000, 'p').c_str(), false, nullptr), 0);
+    SetMessageBoxHook(nullptr);
+}
+
+TEST(FileUtils, RunProgramResults) {
+    char exitThree[] = "cmd.exe /c exit 3";
+    EXPECT_EQ(RunProgram(exitThree, true), 3);
+    char quick[] = "cmd.exe /c exit 0";
+    EXPECT_EQ(RunProgram(quick, false), 0);
+    char missing[] = "C:\\no\\such\\program.exe";
+    EXPECT_EQ(RunProgram(missing, true), -1);
+}
+}  // namespace

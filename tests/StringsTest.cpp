@@ -1,0 +1,190 @@
+#include "foundation/StrPP.h"
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+TEST(Strings, GrowthPolicy) {
+    StrPP s;
+    EXPECT_EQ(s.Length(), 0);
+    EXPECT_STREQ(s.Text(), "");
+    EXPECT_EQ(s.Capacity(), 0);
+    s = "";
+    EXPECT_EQ(s.Capacity(), 17);
+    s = "0123456789abcdef";
+    EXPECT_EQ(s.Capacity(), 17);
+    s = "0123456789abcdefg";
+    EXPECT_EQ(s.Capacity(), 25);
+    StrPP t;
+    t = "0123456789abcdefghijklmn";  // 24 characters
+    EXPECT_EQ(t.Capacity(), 33);
+    t.Reserve(100);
+    EXPECT_EQ(t.Capacity(), 101);
+    EXPECT_EQ(t.Reserve(3), 0);
+    t.Compact();
+    EXPECT_EQ(t.Capacity(), 25);
+    EXPECT_STREQ(t.Text(), "0123456789abcdefghijklmn");
+}
+
+TEST(Strings, AppendingReusesBlockUntilFull) {
+    StrPP s;
+    for (int i = 0; i < 40; ++i) s += 'x';
+    EXPECT_EQ(s.Length(), 40);
+    EXPECT_EQ(s.Capacity(), 41);
+    s += s;  // appending itself must not read a freed block
+    EXPECT_EQ(s.Length(), 80);
+    EXPECT_EQ(s.Count("x"), 80);
+}
+
+TEST(Strings, AssignTextBounds) {
+    StrPP s("abc");
+    s.AssignText("abc", 5, 32767, false);
+    EXPECT_STREQ(s, "abc");
+    s.AssignText("abcdef", 2, 2, false);
+    EXPECT_STREQ(s, "cd");
+    s.AssignText("abcdef", 4, 10, true);
+    EXPECT_STREQ(s, "ef");
+    s.AssignPiece(StrPP("xyz"), 4, 1);
+    EXPECT_STREQ(s, "ef");
+    EXPECT_STREQ(StrPP("abc").Mid(7, 2), "");
+    EXPECT_STREQ(StrPP("abc").Piece(1, 99), "bc");
+}
+
+TEST(Strings, Searching) {
+    EXPECT_EQ(StrPP("abxab").FindLast("ab"), 3);
+    EXPECT_EQ(StrPP("abx").FindLast("ab"), -1);
+    EXPECT_EQ(StrPP("ab").FindLast("ab"), -1);
+    EXPECT_EQ(StrPP("aaa").FindNext("a", 0), 1);
+    EXPECT_EQ(StrPP("aaa").FindNext("a", 2), -1);
+    EXPECT_EQ(StrPP("aaaa").Count("aa"), 3);
+    EXPECT_EQ(StrPP("abc").Find("c"), 2);
+    EXPECT_EQ(StrPP("abc").Find("d"), -1);
+    EXPECT_EQ(FindIn("hello", "ll"), 2);
+}
+
+TEST(Strings, EditingInPlace) {
+    StrPP s("abcdef");
+    s.Delete(2, 0);
+    EXPECT_STREQ(s, "ab");
+    s = "abcdef";
+    s.Delete(1, 100);
+    EXPECT_STREQ(s, "a");
+    s = "abc";
+    s.Insert(3, "de");
+    EXPECT_STREQ(s, "abcde");
+    s.Insert(9, "zz");
+    EXPECT_STREQ(s, "abcde");
+    s.Replace(1, 2, "XYZ");
+    EXPECT_STREQ(s, "aXYZde");
+    s = "abcdef";
+    EXPECT_STREQ(s.Left(2), "ab");
+    s = "abcdef";
+    EXPECT_STREQ(s.Right(-1), "");
+    s = "abcdef";
+    EXPECT_STREQ(s.Mid(4, 10), "ef");
+    char* copy = nullptr;
+    s.Duplicate(copy);
+    EXPECT_STREQ(copy, "ef");
+    delete[] copy;
+}
+
+TEST(Strings, TrimModes) {
+    StrPP s("  x  ");
+    EXPECT_STREQ(s.Trim(0), "x  ");
+    s = "  x  ";
+    EXPECT_STREQ(s.Trim(2), "  x");
+    s = "--x--";
+    EXPECT_STREQ(s.Trim(1, '-'), "x");
+    s = " \t\r\n";
+    EXPECT_STREQ(s.Trim(1), "");
+    EXPECT_EQ(s.Length(), 0);
+}
+
+TEST(Strings, Justify) {
+    EXPECT_STREQ(Justify("ab", 1, 6, 0), "  ab  ");
+    EXPECT_STREQ(Justify("ab", 1, 5, 0), " ab  ");
+    EXPECT_STREQ(Justify("abc", 2, 1, 1), "c");
+    EXPECT_STREQ(Justify("abcde", 1, 3, 1), "bcd");
+    EXPECT_STREQ(Justify("abc", 0, 2, 0), "abc");
+    EXPECT_STREQ(Justify(" ab ", 2, 4, 2), "  ab");
+    EXPECT_STREQ(Justify("ab", 0, 4, 0), "ab  ");
+}
+
+TEST(Strings, NumberTexts) {
+    EXPECT_STREQ(StrPP(2.0, ""), "2.");
+    EXPECT_STREQ(StrPP(0.125, ""), "0.125");
+    EXPECT_STREQ(StrPP(0.0, ""), "0.");
+    EXPECT_STREQ(StrPP(1.5f, "%.2f"), "1.50");
+    EXPECT_STREQ(StrPP(-42L), "-42");
+    EXPECT_STREQ(StrPP(4000000000UL), "4000000000");
+    StrPP s("n=");
+    s += 7;
+    s += 2.5;
+    EXPECT_STREQ(s, "n=72.5");
+    s = 1e300;  // wide numbers must not overrun a fixed buffer
+    EXPECT_GT(s.Length(), 300);
+}
+
+TEST(Strings, ToleranceSignIsSkipped) {
+    EXPECT_EQ(StrPP("\xB1" "12").ToLong(), 12);
+    EXPECT_EQ(StrPP("12").ToLong(), 12);
+    EXPECT_DOUBLE_EQ(StrPP("\xB1" "0.5").ToDouble(), 0.5);
+    long out = 0;
+    EXPECT_EQ(StrPP("\xB1" "12").Get(out), 0);
+}
+
+TEST(Strings, ComparisonSetting) {
+    EXPECT_NE(StrPP("ABC"), StrPP("abc"));
+    StrPP::SetCaseSensitive(false);
+    EXPECT_EQ(StrPP("ABC"), StrPP("abc"));
+    EXPECT_LT(StrPP("abc"), StrPP("ABD"));
+    StrPP::SetCaseSensitive(true);
+    EXPECT_LT(StrPP("ABD"), StrPP("abc"));
+}
+
+TEST(Strings, CaseMapsAndRepeat) {
+    StrPP s("MiXeD");
+    EXPECT_STREQ(s.ToUpper(), "MIXED");
+    EXPECT_STREQ(s.ToLower(), "mixed");
+    EXPECT_STREQ(StrPP("ab") * 3, "ababab");
+    EXPECT_STREQ(3 * StrPP("ab"), "ababab");
+    EXPECT_STREQ(StrPP("ab") * 0, "ab");
+    StrPP r("ab");
+    r *= 3;
+    EXPECT_EQ(r.Length(), 6);
+    r *= 0;
+    EXPECT_STREQ(r, "");
+}
+
+TEST(Strings, StreamWordsAreBounded) {
+    std::istringstream in(std::string(300, 'w') + " next");
+    StrPP word;
+    in >> word;
+    EXPECT_EQ(word.Length(), 255);
+    std::ostringstream out;
+    out << StrPP("text");
+    EXPECT_EQ(out.str(), "text");
+}
+
+TEST(Strings, ConstStringRefusesChanges) {
+    ConstString fixed("fixed");
+    fixed = "other";
+    fixed += "more";
+    fixed = 12L;
+    fixed.Left(2);
+    fixed.Trim(1, 'f');
+    fixed.Justify(2, 10, 0);
+    EXPECT_STREQ(fixed, "fixed");
+    fixed.ToUpper();  // writes the buffer directly, which is allowed
+    EXPECT_STREQ(fixed, "FIXED");
+}
+
+TEST(Strings, ForgetHandsOverTheBlock) {
+    StrPP s("owned");
+    char* block = static_cast<char*>(s);
+    EXPECT_EQ(s.Forget(), 0);
+    EXPECT_EQ(s.Length(), 0);
+    EXPECT_STREQ(s.Text(), "");
+    EXPECT_STREQ(block, "owned");
+    delete[] block;
+}
+}  // namespace
