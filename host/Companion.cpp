@@ -19,7 +19,7 @@ void Log(const char* what) {
 }
 }  // namespace
 
-int main() {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     HANDLE shutdown = ::CreateEventA(nullptr, FALSE, FALSE, "QTX2CAM Shutdown");
     if (!shutdown) return 1;
     Log("started");

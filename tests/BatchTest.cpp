@@ -1,0 +1,134 @@
+#include "SampleMastercam.h"
+#include "VellantSetupProbe.h"
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+const McConfigFile& RecordOf(VellantSetupProbe& probe, const std::string& path) {
+    for (const McConfigFile& record : probe.Records())
+        if (_stricmp(record.path, path.c_str()) == 0) return record;
+    static McConfigFile none;
+    ADD_FAILURE() << "no record for " << path;
+    return none;
+}
+
+class BatchTest : public ::testing::Test {
+protected:
+    void TearDown() override { StopAllCompanions(); }
+    RegistrySandbox registry;
+    TempFolder temp;
+};
+
+TEST_F(BatchTest, UninstallWithNothingToDo) {
+    RemoveAllMastercamOptions();
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kQtx2camKeyName));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kRunKeyName));
+}
+
+TEST_F(BatchTest, InstallAllTouchesMillAndRouterOnly) {
+    SampleInstall mcam9(temp, 9);
+    const std::string mill = mcam9.AddCfg("mill.cfg", SampleCfg(kMillLine));
+    const std::string lathe = mcam9.AddCfg("lathe.cfg", SampleCfg(kLatheLine));
+    const std::string router = mcam9.AddCfg("router.cfg", SampleCfg(kRouterLine));
+    SetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, Lower(mill).c_str(), 0x10);
+    SetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, Lower(lathe).c_str(), 0x10);
+    const std::string latheText = ReadFileText(lathe);
+
+    VellantSetup setup;
+    VellantSetupProbe probe(setup);
+    setup.InstallAllMastercamOptions(true, true, true, true, true);
+    for (const std::string& path : {mill, router}) {
+        const McConfigFile& record = RecordOf(probe, path);
+        const bool expected[kOptionCount] = {true, true, true, false, true, true};
+        for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(record.installed[i], expected[i]) << path << " " << i;
+        DWORD value = 0;
+        EXPECT_TRUE(GetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, Lower(path).c_str(), value));
+        EXPECT_EQ(value, 0x0Eu);
+        EXPECT_NE(ReadFileText(path).find("gotoqtx*"), std::string::npos);
+        EXPECT_NE(ReadFileText(path).find("851. NC editor? QTX_V2"), std::string::npos);
+    }
+    const McConfigFile& l = RecordOf(probe, lathe);
+    const bool latheExpected[kOptionCount] = {false, false, false, true, false, false};
+    for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(l.installed[i], latheExpected[i]) << i;
+    EXPECT_EQ(ReadFileText(lathe), latheText);
+    // Disable toolpath already counted as a hook option, so no companion was started.
+    EXPECT_FALSE(probe.OpMgrInstalled());
+}
+
+TEST_F(BatchTest, InstallThenRemoveGivesBackEveryFile) {
+    SampleInstall mcam9(temp, 9), mcam8(temp, 8);
+    std::map<std::string, std::string> originals;
+    for (const auto& [name, text] : std::map<std::string, std::string>{{"mill.cfg", SampleCfg(kMillLine)},
+                                                                       {"router.cfg", SampleCfg(kRouterLine, " pfe32", 12)},
+                                                                       {"wire.cfg", SampleCfg(kWireLine)}})
+        originals[mcam9.AddCfg(name, text)] = text;
+    // One original editor is kept for all files, so the samples share theirs.
+    originals[mcam8.AddCfg("mill8.cfg", SampleCfg(kMillLine, " pfe32", 3, "\n"))] = SampleCfg(kMillLine, " pfe32", 3, "\n");
+    originals[mcam9.AddEditorList(SampleEditorList(4))] = SampleEditorList(4);
+    originals[mcam8.AddEditorList(SampleEditorList(2, "\n"))] = SampleEditorList(2, "\n");
+    const int started = CompanionLogCount("started");
+    const int stopped = CompanionLogCount("stopped");
+
+    {
+        VellantSetup setup;
+        setup.InstallAllMastercamOptions(true, true, true, true, false);
+    }
+    for (const SampleInstall* mcam : {&mcam9, &mcam8}) {
+        for (const char* file : {"chooks\\GotoQTX.dll", "common\\icons\\GotoQTX.bmp", "chooks\\QTXTrans.dll",
+                                 "chooks\\QTXGetOps.dll", "common\\editors\\QTX_V2\\QTX_V2.exe"})
+            EXPECT_TRUE(PathExists(*mcam / file)) << file;
+    }
+    EXPECT_NE(ReadFileText(mcam9 / "Mill9.txt").find("2. \"QTX_V2\""), std::string::npos);
+    EXPECT_NE(ReadFileText(mcam8 / "Mill8.txt").find("2. \"QTX_V2\""), std::string::npos);
+    EXPECT_EQ(ReadFileText(mcam9 / "wire.cfg"), originals[mcam9 / "wire.cfg"]);
+    std::string editor;
+    EXPECT_TRUE(GetRegText(HKEY_CURRENT_USER, kQtx2camKeyName, "Mastercam Original Editor", editor));
+    std::string run;
+    EXPECT_TRUE(GetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, run));
+    EXPECT_TRUE(WaitForCompanionLog("started", started + 2));  // one per Mastercam version
+
+    RemoveAllMastercamOptions();
+    for (const auto& [path, text] : originals) EXPECT_EQ(ReadFileText(path), text) << path;
+    for (const SampleInstall* mcam : {&mcam9, &mcam8}) {
+        for (const char* file : {"chooks\\GotoQTX.dll", "common\\icons\\GotoQTX.bmp", "chooks\\QTXTrans.dll",
+                                 "chooks\\QTXGetOps.dll", "common\\editors\\QTX_V2"})
+            EXPECT_FALSE(PathExists(*mcam / file)) << file;
+    }
+    DWORD value = 1;
+    EXPECT_TRUE(GetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, Lower(mcam9 / "mill.cfg").c_str(), value));
+    EXPECT_EQ(value, 0u);
+    EXPECT_FALSE(GetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, run));
+    EXPECT_TRUE(WaitForCompanionLog("stopped", stopped + 2));
+
+    VellantSetup after;
+    VellantSetupProbe probe(after);
+    probe.Scan();
+    ASSERT_EQ(probe.Records().size(), 4u);
+    for (const McConfigFile& record : probe.Records())
+        for (int i = 0; i < kOptionCount; ++i) EXPECT_FALSE(record.installed[i]) << record.path << " " << i;
+}
+
+TEST_F(BatchTest, RemoveAllClearsEveryFlag) {
+    SampleInstall mcam9(temp, 9);
+    const std::string mill = mcam9.AddCfg("mill.cfg", SampleCfg(kMillLine, " QTX_V2"));
+    const std::string lathe = mcam9.AddCfg("lathe.cfg", SampleCfg(kLatheLine + std::string(" gotoqtx*")));
+    SetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, Lower(lathe).c_str(), 0x1E);
+    VellantSetup setup;
+    VellantSetupProbe probe(setup);
+    setup.RemoveAllMastercamOptions();
+    ASSERT_EQ(probe.Records().size(), 2u);
+    for (const McConfigFile& record : probe.Records()) {
+        for (int i = 0; i < kOptionCount; ++i) {
+            EXPECT_FALSE(record.installed[i]);
+            EXPECT_FALSE(record.wanted[i]);
+        }
+    }
+    EXPECT_NE(ReadFileText(mill).find("851. NC editor?pfe32"), std::string::npos);
+    for (int i = 0; i < kOptionCount; ++i) EXPECT_FALSE(probe.Options()[i]);
+}
+}  // namespace

@@ -1,0 +1,159 @@
+#include "SampleMastercam.h"
+#include "VellantSetupProbe.h"
+#include <gtest/gtest.h>
+
+namespace {
+const char* const kOriginalEditor = "Mastercam Original Editor";
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+class CfgEditing : public ::testing::Test {
+protected:
+    RegistrySandbox registry;
+    TempFolder temp;
+    VellantSetup setup;
+    VellantSetupProbe probe{setup};
+    std::string source = temp / "mill.cfg.QTXSave";
+    std::string target = temp / "mill.cfg";
+};
+
+TEST_F(CfgEditing, EditorAttachAndRestore) {
+    const std::string original = SampleCfg(kMillLine, " pfe32");
+    WriteFileText(source, original);
+    probe.Whack(source, target, false, false, false, true);
+    EXPECT_EQ(ReadFileText(target), Replaced(original, "851. NC editor? pfe32", "851. NC editor? QTX_V2"));
+    std::string stored;
+    ASSERT_TRUE(GetRegText(HKEY_CURRENT_USER, kQtx2camKeyName, kOriginalEditor, stored));
+    EXPECT_EQ(stored, " pfe32");
+
+    WriteFileText(source, ReadFileText(target));
+    probe.DeWhack(source, target, false, false, true, false);
+    EXPECT_EQ(ReadFileText(target), original);
+}
+
+TEST_F(CfgEditing, EditorAlreadyNamedKeepsStoredValue) {
+    SetRegText(HKEY_CURRENT_USER, kQtx2camKeyName, kOriginalEditor, " myeditor");
+    const std::string original = SampleCfg(kMillLine, "c:\\QTX_V2.exe");
+    WriteFileText(source, original);
+    probe.Whack(source, target, false, false, false, true);
+    EXPECT_EQ(ReadFileText(target), Replaced(original, "851. NC editor?c:\\QTX_V2.exe", "851. NC editor? QTX_V2"));
+    std::string stored;
+    ASSERT_TRUE(GetRegText(HKEY_CURRENT_USER, kQtx2camKeyName, kOriginalEditor, stored));
+    EXPECT_EQ(stored, " myeditor");
+}
+
+TEST_F(CfgEditing, EditorRemovalWithoutStoredValueFallsBack) {
+    const std::string attached = SampleCfg(kMillLine, " QTX_V2");
+    WriteFileText(source, attached);
+    probe.DeWhack(source, target, false, false, true, false);
+    EXPECT_EQ(ReadFileText(target), Replaced(attached, "851. NC editor? QTX_V2", "851. NC editor?pfe32"));
+    SetRegText(HKEY_CURRENT_USER, kQtx2camKeyName, kOriginalEditor, std::string(300, 'e'));
+    probe.DeWhack(source, target, false, false, true, false);
+    EXPECT_EQ(ReadFileText(target), Replaced(attached, "851. NC editor? QTX_V2", "851. NC editor?pfe32"));
+}
+
+TEST_F(CfgEditing, ToolbarInsertionShiftsButtonsAndRemovalRestores) {
+    const std::string original = SampleCfg(kMillLine, " pfe32", 5);
+    WriteFileText(source, original);
+    probe.Whack(source, target, false, true, false, false);
+    const std::string expected = Replaced(original,
+                                          "2301. (B1) Button 1? a\r\n2302. (B2) Button 2? b\r\n2303. (B3) Button 3? c\r\n"
+                                          "2304. (B4) Button 4? d\r\n2305. (B5) Button 5? e\r\n",
+                                          "2301. (B1) Button 1? gotoqtx*\r\n2302. (B2) Button 2? a\r\n2303. (B3) Button 3? b\r\n"
+                                          "2304. (B4) Button 4? c\r\n2305. (B5) Button 5? d\r\n2306. (B6) Button 5? e\r\n");
+    EXPECT_EQ(ReadFileText(target), expected);
+
+    WriteFileText(source, expected);
+    probe.DeWhack(source, target, true, false, false, false);
+    EXPECT_EQ(ReadFileText(target), original);
+}
+
+TEST_F(CfgEditing, ToolbarRemovalFindsEntryOnAnyButton) {
+    const std::string original = SampleCfg(kMillLine, " pfe32", 4);
+    const std::string withEntry = Replaced(original, "2302. (B2) Button 2? b", "2302. (B2) Host? GOTOQTX*");
+    WriteFileText(source, withEntry);
+    probe.DeWhack(source, target, true, false, false, false);
+    EXPECT_EQ(ReadFileText(target),
+              Replaced(original, "2302. (B2) Button 2? b\r\n2303. (B3) Button 3? c\r\n2304. (B4) Button 4? d\r\n",
+                       "2302. (B2) Host? c\r\n2303. (B3) Button 3? d\r\n"));
+}
+
+TEST_F(CfgEditing, ToolbarRunReachingLine2498) {
+    const std::string original = SampleCfg(kMillLine, " pfe32", 200);  // buttons 2301..2500
+    WriteFileText(source, original);
+    probe.Whack(source, target, false, true, false, false);
+    const std::string result = ReadFileText(target);
+    EXPECT_NE(result.find("2301. (B1) Button 1? gotoqtx*\r\n"), std::string::npos);
+    EXPECT_NE(result.find("2497. (B197) Button 197? n\r\n"), std::string::npos);  // carries button 196's value
+    EXPECT_NE(result.find("2498. (B198) Button 198? p\r\n2499. (B199)"), std::string::npos);
+    EXPECT_EQ(result.size(), original.size() + std::string("gotoqtx*").size() - 1);
+}
+
+TEST_F(CfgEditing, ToolbarRunAtEndOfFile) {
+    std::string original = SampleCfg(kMillLine, " pfe32", 3);
+    original = original.substr(0, original.find("2400."));
+    WriteFileText(source, original);
+    probe.Whack(source, target, false, true, false, false);
+    EXPECT_EQ(ReadFileText(target),
+              Replaced(original, "2301. (B1) Button 1? a\r\n2302. (B2) Button 2? b\r\n2303. (B3) Button 3? c\r\n",
+                       "2301. (B1) Button 1? gotoqtx*\r\n2302. (B2) Button 2? a\r\n2303. (B3) Button 3? b\r\n"
+                       "2304. (B4) Button 3? c\r\n"));
+    WriteFileText(source, ReadFileText(target));
+    probe.DeWhack(source, target, true, false, false, false);
+    EXPECT_EQ(ReadFileText(target), original);
+}
+
+TEST_F(CfgEditing, ExistingEntryInAnyCaseGetsNoSecond) {
+    const std::string original = SampleCfg(std::string(kMillLine) + " GotoQTX.dll is here");
+    WriteFileText(source, original);
+    probe.Whack(source, target, false, true, false, false);
+    EXPECT_EQ(ReadFileText(target), original);
+}
+
+TEST_F(CfgEditing, UnnumberedLineEndsTheRun) {
+    const std::string original = Replaced(SampleCfg(kMillLine, " pfe32", 2), "2400. Toolbar end? 0", "; comment line");
+    WriteFileText(source, original);
+    probe.Whack(source, target, false, true, false, false);
+    const std::string added = ReadFileText(target);
+    EXPECT_NE(added.find("2303. (B3) Button 2? b\r\n; comment line\r\n"), std::string::npos);
+    WriteFileText(source, added);
+    probe.DeWhack(source, target, true, false, false, false);
+    EXPECT_EQ(ReadFileText(target), original);
+}
+
+TEST_F(CfgEditing, LongLinesAndMissingFinalLineFeed) {
+    const std::string longLine = "500. Long? " + std::string(5000, 'L');
+    std::string original = SampleCfg(kMillLine) + longLine + "\r\n" + "600. Last? no line feed";
+    WriteFileText(source, original);
+    probe.Whack(source, target, false, true, false, true);
+    const std::string result = ReadFileText(target);
+    EXPECT_NE(result.find("\r\n" + longLine + "\r\n"), std::string::npos);
+    EXPECT_EQ(result.substr(result.size() - 25), "600. Last? no line feed\r\n");
+}
+
+TEST_F(CfgEditing, LineFeedOnlyFilesStayThatWay) {
+    const std::string original = SampleCfg(kMillLine, " pfe32", 3, "\n");
+    WriteFileText(source, original);
+    probe.Whack(source, target, false, true, false, true);
+    EXPECT_EQ(ReadFileText(target).find('\r'), std::string::npos);
+    WriteFileText(source, ReadFileText(target));
+    probe.DeWhack(source, target, true, false, true, false);
+    EXPECT_EQ(ReadFileText(target), original);
+}
+
+TEST_F(CfgEditing, UnreadableSourceLeavesDestination) {
+    WriteFileText(target, "keep me");
+    probe.Whack(temp / "missing", target, false, true, false, true);
+    EXPECT_EQ(ReadFileText(target), "keep me");
+    probe.DeWhack(temp / "missing", target, true, false, true, false);
+    EXPECT_EQ(ReadFileText(target), "keep me");
+    WriteFileText(source, "short file with 851. NC editor? x");
+    probe.Whack(source, target, false, true, false, true);
+    EXPECT_EQ(ReadFileText(target), "keep me");
+}
+}  // namespace

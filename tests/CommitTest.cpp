@@ -1,0 +1,179 @@
+#include "SampleMastercam.h"
+#include "VellantSetupProbe.h"
+#include <gtest/gtest.h>
+
+namespace {
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+McConfigFile Record(const std::string& path, int version, int kind) {
+    McConfigFile record;
+    record.path = path.c_str();
+    record.version = version;
+    record.kind = kind;
+    return record;
+}
+
+void SetBoth(McConfigFile& record, int option, bool value) { record.installed[option] = record.wanted[option] = value; }
+
+class CommitTest : public ::testing::Test {
+protected:
+    void TearDown() override { StopAllCompanions(); }
+    RegistrySandbox registry;
+    TempFolder temp;
+    SampleInstall mcam9{temp, 9};
+    VellantSetup setup;
+    VellantSetupProbe probe{setup};
+
+    void Commit() {
+        probe.AllMill() = FALSE;  // work on the records as the test set them
+        setup.Commit();
+    }
+    bool HookFilesIn(const SampleInstall& mcam) {
+        return PathExists(mcam / "chooks\\GotoQTX.dll") && PathExists(mcam / "common\\icons\\GotoQTX.bmp") &&
+               PathExists(mcam / "chooks\\QTXTrans.dll");
+    }
+    bool NoHookFilesIn(const SampleInstall& mcam) {
+        return !PathExists(mcam / "chooks\\GotoQTX.dll") && !PathExists(mcam / "common\\icons\\GotoQTX.bmp") &&
+               !PathExists(mcam / "chooks\\QTXTrans.dll");
+    }
+    void PlaceHookFiles(const SampleInstall& mcam) {
+        for (const char* file : {"chooks\\GotoQTX.dll", "common\\icons\\GotoQTX.bmp", "chooks\\QTXTrans.dll"})
+            WriteFileText(mcam / file, "installed");
+    }
+    DWORD HookValue(const std::string& path) {
+        DWORD value = 0xFFFF;
+        GetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, Lower(path).c_str(), value);
+        return value;
+    }
+};
+
+TEST_F(CommitTest, NoRecordsTouchesNothing) {
+    setup.Commit();
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kQtx2camKeyName));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kRunKeyName));
+    EXPECT_TRUE(NoHookFilesIn(mcam9));
+    EXPECT_FALSE(PathExists(mcam9 / "common\\editors\\QTX_V2"));
+}
+
+TEST_F(CommitTest, SharedHookStaysWhileOneFileWantsIt) {
+    const std::string keep = mcam9.AddCfg("keep.cfg", SampleCfg(kMillLine));
+    const std::string drop = mcam9.AddCfg("drop.cfg", SampleCfg(kMillLine));
+    PlaceHookFiles(mcam9);
+    SetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, "registered");
+    probe.Records() = {Record(keep, 9, kMill), Record(drop, 9, kMill)};
+    SetBoth(probe.Records()[0], kOpMgrHook, true);
+    SetBoth(probe.Records()[1], kOpMgrHook, true);
+    probe.Records()[1].wanted[kOpMgrHook] = false;
+    Commit();
+    EXPECT_TRUE(HookFilesIn(mcam9));
+    EXPECT_TRUE(probe.OpMgrInstalled());
+    EXPECT_EQ(HookValue(keep), 0x02u);
+    EXPECT_EQ(HookValue(drop), 0u);
+    EXPECT_FALSE(probe.Records()[1].installed[kOpMgrHook]);
+}
+
+TEST_F(CommitTest, ToolbarDroppedWhileHookWantedKeepsHookFiles) {
+    const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
+    const std::string other = mcam9.AddCfg("b.cfg", SampleCfg(kMillLine));
+    PlaceHookFiles(mcam9);
+    probe.Records() = {Record(cfg, 9, kMill), Record(other, 9, kMill)};
+    SetBoth(probe.Records()[0], kToolbar, true);
+    SetBoth(probe.Records()[1], kOpMgrHook, true);
+    probe.Records()[0].wanted[kToolbar] = false;
+    Commit();
+    EXPECT_TRUE(HookFilesIn(mcam9));
+}
+
+TEST_F(CommitTest, ToolbarAndHookDroppedRemovesEverything) {
+    const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
+    PlaceHookFiles(mcam9);
+    WriteFileText(mcam9 / "chooks\\QTXGetOps.dll", "installed");
+    SetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, "registered");
+    probe.Records() = {Record(cfg, 9, kMill)};
+    SetBoth(probe.Records()[0], kToolbar, true);
+    SetBoth(probe.Records()[0], kOpMgrButton, true);
+    probe.Records()[0].wanted[kToolbar] = false;
+    probe.Records()[0].wanted[kOpMgrButton] = false;
+    Commit();
+    EXPECT_TRUE(NoHookFilesIn(mcam9));
+    EXPECT_FALSE(PathExists(mcam9 / "chooks\\QTXGetOps.dll"));
+    EXPECT_FALSE(probe.OpMgrInstalled());
+}
+
+TEST_F(CommitTest, EditorWithoutEditorList) {
+    const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
+    probe.Records() = {Record(cfg, 9, kMill)};
+    probe.Records()[0].wanted[kEditor] = true;
+    Commit();
+    EXPECT_TRUE(PathExists(mcam9 / "common\\editors\\QTX_V2\\QTX_V2.exe"));
+    EXPECT_FALSE(PathExists(mcam9 / "Mill9.txt"));
+    EXPECT_FALSE(PathExists(mcam9 / "Mill9.txt.QTXSave"));
+    EXPECT_NE(ReadFileText(cfg).find("851. NC editor? QTX_V2"), std::string::npos);
+}
+
+TEST_F(CommitTest, GainToolbarLoseEditorLeavesMiddleStateInBackup) {
+    const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine, " QTX_V2"));
+    SetRegText(HKEY_CURRENT_USER, kQtx2camKeyName, "Mastercam Original Editor", " pfe32");
+    probe.Records() = {Record(cfg, 9, kMill)};
+    SetBoth(probe.Records()[0], kEditor, true);
+    probe.Records()[0].wanted[kEditor] = false;
+    probe.Records()[0].wanted[kToolbar] = true;
+    Commit();
+    const std::string backup = ReadFileText(cfg + ".QTXSave");
+    EXPECT_NE(backup.find("gotoqtx*"), std::string::npos);
+    EXPECT_NE(backup.find("851. NC editor? QTX_V2"), std::string::npos);
+    const std::string result = ReadFileText(cfg);
+    EXPECT_NE(result.find("gotoqtx*"), std::string::npos);
+    EXPECT_NE(result.find("851. NC editor? pfe32"), std::string::npos);
+}
+
+TEST_F(CommitTest, UserFolderFileCountsForVersion9) {
+    TempFolder own;
+    WriteFileText(own / "own.cfg", SampleCfg(kMillLine));
+    std::filesystem::create_directories(own / "chooks");
+    probe.Records() = {Record(own / "own.cfg", 0, kMill)};
+    probe.Records()[0].wanted[kOpMgrHook] = true;
+    const int started = CompanionLogCount("started");
+    Commit();
+    EXPECT_TRUE(WaitForCompanionLog("started", started + 1));
+    EXPECT_TRUE(HookFilesIn(mcam9));
+    EXPECT_TRUE(PathExists(mcam9 / "chooks\\QTXGetOps.dll"));
+    EXPECT_FALSE(PathExists(own / "chooks\\GotoQTX.dll"));
+    EXPECT_EQ(HookValue(own / "own.cfg"), 0x02u);
+}
+
+TEST_F(CommitTest, ScopeFlagsSpareDesignFilesAndCountOnlyOne) {
+    const std::string design = mcam9.AddCfg("d.cfg", SampleCfg(kDesignLine));
+    const std::string mill = mcam9.AddCfg("m.cfg", SampleCfg(kMillLine));
+    probe.Records() = {Record(design, 9, kDesign), Record(mill, 9, kMill)};
+    probe.Records()[0].wanted[kEditor] = true;
+    BOOL* options = probe.Options();
+    options[kOpMgrHook] = TRUE;
+    options[kToolbar] = 2;  // indeterminate counts as not set
+    options[kEditor] = 2;
+    probe.AllMill() = probe.AllLathe() = probe.AllWire() = probe.AllRouter() = TRUE;
+    const int started = CompanionLogCount("started");
+    setup.Commit();
+    EXPECT_TRUE(WaitForCompanionLog("started", started + 1));
+    const McConfigFile& d = probe.Records()[0];
+    const McConfigFile& m = probe.Records()[1];
+    EXPECT_TRUE(d.wanted[kEditor]);
+    EXPECT_FALSE(d.wanted[kOpMgrHook]);
+    EXPECT_TRUE(m.wanted[kOpMgrHook]);
+    EXPECT_FALSE(m.wanted[kToolbar]);
+    EXPECT_FALSE(m.wanted[kEditor]);
+    EXPECT_EQ(ReadFileText(mill), SampleCfg(kMillLine));
+}
+
+TEST_F(CommitTest, FailedBackupSkipsTheEdit) {
+    const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
+    std::filesystem::create_directories(cfg + ".QTXSave");  // the copy cannot replace a folder
+    probe.Records() = {Record(cfg, 9, kMill)};
+    probe.Records()[0].wanted[kToolbar] = true;
+    Commit();
+    EXPECT_EQ(ReadFileText(cfg), SampleCfg(kMillLine));
+}
+}  // namespace

@@ -1,0 +1,91 @@
+#include "SampleMastercam.h"
+#include "VellantSetupProbe.h"
+#include <gtest/gtest.h>
+
+namespace {
+const std::string kPadding = "[general]\r\n" + std::string(1100, '#') + "\r\n";
+
+class EditorList : public ::testing::Test {
+protected:
+    TempFolder temp;
+    VellantSetup setup;
+    VellantSetupProbe probe{setup};
+    std::string source = temp / "Mill9.txt.QTXSave";
+    std::string target = temp / "Mill9.txt";
+
+    std::string Add(const std::string& text) {
+        WriteFileText(source, text);
+        probe.WhackTxt(source, target);
+        return ReadFileText(target);
+    }
+    std::string Remove(const std::string& text) {
+        WriteFileText(source, text);
+        probe.DeWhackTxt(source, target);
+        return ReadFileText(target);
+    }
+};
+
+TEST_F(EditorList, AddAndRemoveRenumber) {
+    const std::string original =
+        kPadding + "[file edit]\r\n1. \"3\"\r\n2. \"A\" a.exe\r\n3. \"B\"\r\n4. \"C\"\r\n[next]\r\n2. \"x\"\r\n";
+    const std::string added =
+        kPadding + "[file edit]\r\n1. \"4\"\r\n2. \"QTX_V2\"\r\n3. \"A\" a.exe\r\n4. \"B\"\r\n5. \"C\"\r\n[next]\r\n2. \"x\"\r\n";
+    EXPECT_EQ(Add(original), added);
+    EXPECT_EQ(Remove(added), original);
+}
+
+TEST_F(EditorList, SampleListRoundTrip) {
+    const std::string original = SampleEditorList(5);
+    const std::string added = Add(original);
+    EXPECT_NE(added.find("1. \"6\"\r\n2. \"QTX_V2\"\r\n3. \"EDITA\""), std::string::npos);
+    EXPECT_EQ(Remove(added), original);
+}
+
+TEST_F(EditorList, NumbersStayBelowTwenty) {
+    std::string entries;
+    for (int i = 2; i <= 18; ++i) entries += std::to_string(i) + ". \"E" + std::to_string(i) + "\"\r\n";
+    const std::string added = Add(kPadding + "[file edit]\r\n1. \"17\"\r\n" + entries);
+    EXPECT_NE(added.find("1. \"18\"\r\n2. \"QTX_V2\"\r\n3. \"E2\"\r\n"), std::string::npos);
+    EXPECT_NE(added.find("19. \"E18\"\r\n"), std::string::npos);
+
+    const std::string full = Add(kPadding + "[file edit]\r\n1. \"18\"\r\n" + entries + "19. \"E19\"\r\n20. \"after\"\r\n");
+    EXPECT_NE(full.find("19. \"E18\"\r\n19. \"E19\"\r\n20. \"after\"\r\n"), std::string::npos);
+}
+
+TEST_F(EditorList, CommentsStayInPlaceAndHeaderCaseIgnored) {
+    const std::string original =
+        kPadding + "[FILE EDIT] editors\r\n(first)\r\n1. \"2\"\r\n(between)\r\n2. \"A\"\r\n(later)\r\n3. \"B\"\r\n";
+    const std::string added = Add(original);
+    EXPECT_EQ(added, kPadding +
+                         "[FILE EDIT] editors\r\n(first)\r\n1. \"3\"\r\n(between)\r\n2. \"QTX_V2\"\r\n3. \"A\"\r\n"
+                         "(later)\r\n4. \"B\"\r\n");
+    EXPECT_EQ(Remove(added), original);
+}
+
+TEST_F(EditorList, EmptySectionEndsAtNextHeader) {
+    const std::string original = kPadding + "[file edit]\r\n[other]\r\n2. \"keep\"\r\n";
+    EXPECT_EQ(Add(original), original);
+}
+
+TEST_F(EditorList, UnnumberedLinesInSectionAreKept) {
+    const std::string original = kPadding + "[file edit]\r\n1. \"1\"\r\n\r\n2. \"A\"\r\nnote without quotes\r\n";
+    const std::string added = Add(original);
+    EXPECT_EQ(added, kPadding + "[file edit]\r\n1. \"2\"\r\n\r\n2. \"QTX_V2\"\r\n3. \"A\"\r\nnote without quotes\r\n");
+    EXPECT_EQ(Remove(added), original);
+}
+
+TEST_F(EditorList, MentionsDecideWhetherToEdit) {
+    WriteFileText(target, "untouched");
+    const std::string mentioned = kPadding + "; QTX_V2 is mentioned\r\n[file edit]\r\n1. \"1\"\r\n2. \"A\"\r\n";
+    EXPECT_EQ(Add(mentioned), "untouched");
+    const std::string lowerOnly = kPadding + "[file edit]\r\n1. \"2\"\r\n2. \"qtx_v2\"\r\n3. \"A\"\r\n";
+    EXPECT_EQ(Remove(lowerOnly), "untouched");
+    EXPECT_EQ(Add("[file edit]\r\n1. \"1\"\r\n2. \"A\"\r\n"), "untouched");  // under 1024 bytes
+}
+
+TEST_F(EditorList, LongLinesAndFinalLineWithoutLineFeed) {
+    const std::string longEntry = "2. \"A\" " + std::string(3000, 'p');
+    const std::string added = Add(kPadding + "[file edit]\r\n1. \"1\"\r\n" + longEntry + "\r\n3. \"B\"");
+    EXPECT_EQ(added, kPadding + "[file edit]\r\n1. \"2\"\r\n2. \"QTX_V2\"\r\n3" + longEntry.substr(1) + "\r\n4. \"B\"\r\n");
+}
+}  // namespace
