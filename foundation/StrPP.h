@@ -24,7 +24,7 @@ public:
     StrPP(unsigned int value);
     StrPP(float value, const char* format);
     StrPP(double value, const char* format);
-    ~StrPP();
+    virtual ~StrPP();
 
     void Renumber() override {}
     virtual int Forget();

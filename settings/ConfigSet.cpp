@@ -1,0 +1,135 @@
+#include "settings/ConfigSet.h"
+#include <cstring>
+#include <vector>
+
+ConfigSet::ConfigSet(const ConfigSet& other) : name(other.name) { *this = other; }
+
+ConfigSet& ConfigSet::operator=(const ConfigSet& other) {
+    if (this == &other) return *this;
+    Clear();
+    name = other.name;
+    // Re-inserting in post-order rebuilds the same set; the walk keeps no deep recursion.
+    other.PostOrder([this](ConfigEntry& entry) {
+        Set(entry.key, entry.value);
+        return true;
+    });
+    return *this;
+}
+
+ConfigSet::~ConfigSet() { Clear(); }
+
+void ConfigSet::Clear() {
+    std::vector<ConfigEntry*> pending;
+    if (root) pending.push_back(root);
+    while (!pending.empty()) {
+        ConfigEntry* node = pending.back();
+        pending.pop_back();
+        if (node->left) pending.push_back(node->left);
+        if (node->right) pending.push_back(node->right);
+        delete node;
+    }
+    root = nullptr;
+}
+
+void ConfigSet::Splay(const char* key) {
+    if (!root) return;
+    ConfigEntry header;
+    ConfigEntry* leftMax = &header;
+    ConfigEntry* rightMin = &header;
+    ConfigEntry* t = root;
+    while (true) {
+        const int c = std::strcmp(key, t->key);
+        if (c < 0) {
+            if (!t->left) break;
+            if (std::strcmp(key, t->left->key) < 0) {
+                ConfigEntry* y = t->left;
+                t->left = y->right;
+                y->right = t;
+                t = y;
+                if (!t->left) break;
+            }
+            rightMin->left = t;
+            rightMin = t;
+            t = t->left;
+        } else if (c > 0) {
+            if (!t->right) break;
+            if (std::strcmp(key, t->right->key) > 0) {
+                ConfigEntry* y = t->right;
+                t->right = y->left;
+                y->left = t;
+                t = y;
+                if (!t->right) break;
+            }
+            leftMax->right = t;
+            leftMax = t;
+            t = t->right;
+        } else {
+            break;
+        }
+    }
+    leftMax->right = t->left;
+    rightMin->left = t->right;
+    t->left = header.right;
+    t->right = header.left;
+    root = t;
+}
+
+void ConfigSet::Set(const char* key, const Value& value) {
+    Splay(key);
+    if (root && std::strcmp(key, root->key) == 0) {
+        root->value = value;
+        return;
+    }
+    ConfigEntry* node = new ConfigEntry;
+    node->key = key;
+    node->value = value;
+    if (root) {
+        if (std::strcmp(key, root->key) < 0) {
+            node->left = root->left;
+            node->right = root;
+            root->left = nullptr;
+        } else {
+            node->right = root->right;
+            node->left = root;
+            root->right = nullptr;
+        }
+    }
+    root = node;
+}
+
+bool ConfigSet::Remove(const char* key) {
+    Splay(key);
+    if (!root || std::strcmp(key, root->key) != 0) return false;
+    ConfigEntry* old = root;
+    if (!old->left) {
+        root = old->right;
+    } else {
+        root = old->left;
+        Splay(key);
+        root->right = old->right;
+    }
+    delete old;
+    return true;
+}
+
+ConfigEntry* ConfigSet::Find(const char* key) {
+    Splay(key);
+    return root && std::strcmp(key, root->key) == 0 ? root : nullptr;
+}
+
+void ConfigSet::PostOrder(const std::function<bool(ConfigEntry&)>& visit) const {
+    // Iterative: a tree built from sorted keys is a chain as long as the set.
+    std::vector<std::pair<ConfigEntry*, bool>> stack;
+    if (root) stack.push_back({root, false});
+    while (!stack.empty()) {
+        auto [node, childrenDone] = stack.back();
+        stack.pop_back();
+        if (childrenDone) {
+            if (!visit(*node)) return;
+            continue;
+        }
+        stack.push_back({node, true});
+        if (node->right) stack.push_back({node->right, false});
+        if (node->left) stack.push_back({node->left, false});
+    }
+}

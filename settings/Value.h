@@ -1,0 +1,143 @@
+#pragma once
+// The library's variant: nothing, a boolean, an integer, a real, a string, a
+// list of values or raw bytes; comparable, combinable, printable and storable.
+#include "foundation/EArray.h"
+#include "foundation/Export.h"
+#include "foundation/StrPP.h"
+#include <cstdint>
+
+class Storage;
+
+enum ValueType : uint32_t {
+    kNone = 0x80,
+    kIllegal = 0x81,
+    kBool = 0x82,
+    kInt = 0x83,
+    kReal = 0x84,
+    kString = 0x85,
+    kList = 0x86,
+    kBinary = 0x87,
+};
+constexpr uint32_t kValueFlag = 0x400;
+
+// How a number is turned into text when a value carries a format.
+struct VELLANTS_API NumberFormat {
+    bool relative = false;
+    bool applyRelative = true;  // turned off while text goes into a caller's string
+    bool leadingZeros = false;
+    bool trailingZeros = false;
+    bool integerPoint = false;  // an Int keeps a "." as if it were a real
+    bool exponent = false;
+    int32_t unused = 0;
+    bool decimalComma = false;
+    int32_t minIntegerDigits = 1;
+    int32_t minFractionDigits = 0;
+    int32_t impliedDecimals = -1;
+    StrPP pattern = "%.7f";
+
+    // The pattern for d decimals, built with "%%.%df".
+    static StrPP PatternFor(int decimals);
+};
+
+class ValueList;
+
+class VELLANTS_API Value : public virtual Numbered {
+public:
+    Value() = default;
+    explicit Value(bool b, bool flag = false);
+    explicit Value(int i, bool flag = false);
+    Value(uint32_t lowHalf, uint32_t highHalf, bool flag = false);  // a real as its two words
+    explicit Value(double d, bool flag = false);
+    explicit Value(const char* s, bool flag = false);
+    explicit Value(const StrPP& s, bool flag = false);
+    explicit Value(ValueList* takenList, bool flag = false);
+    Value(const void* bytes, uint32_t count, bool flag = false);
+    Value(const Value& other);
+    virtual ~Value();
+
+    Value& operator=(const Value& other);
+    Value& operator=(bool b);
+    Value& operator=(int i);
+    Value& operator=(double d);
+    void Clear();
+
+    void Renumber() override {}
+    // The text form, built in one string shared by all values.
+    virtual const StrPP& Text() const;
+    // The same text delivered into the caller's string.
+    virtual StrPP& TextInto(StrPP& out) const;
+
+    int Write(Storage& storage) const;
+    int Read(Storage& storage);
+    uint32_t StorageSize() const;
+
+    uint32_t TypeWord() const { return typeWord; }
+    ValueType Type() const { return static_cast<ValueType>(typeWord & ~kValueFlag); }
+    int32_t Word() const { return word; }
+    double Real() const { return real; }
+    const char* String() const { return text ? text->Text() : ""; }
+    ValueList* List() const { return list; }
+    const unsigned char* Bytes() const { return bytes; }
+    uint32_t ByteCount() const { return byteCount; }
+
+    void SetFormat(const NumberFormat& format);
+    void SetTexts(const StrPP& first, const StrPP& second);
+    void SetReference(double reference);
+
+    Value& operator==(const Value& right) const;
+    Value& operator<(const Value& right) const;
+    Value& operator>(const Value& right) const;
+    Value& operator<=(const Value& right) const;
+    Value& operator>=(const Value& right) const;
+    Value& operator+(const Value& right) const;
+    Value& operator-(const Value& right) const;
+    Value& operator*(const Value& right) const;
+    Value& operator/(const Value& right) const;
+    Value& operator&&(const Value& right) const;
+    Value& operator||(const Value& right) const;
+    Value& operator^(const Value& right) const;
+
+    static Value Illegal();
+    // True when a comparison result says so (a Bool holding 1).
+    bool IsTrue() const { return Type() == kBool && word == 1; }
+
+protected:
+    void CopyFrom(const Value& other);
+    StrPP NumberText(bool applyRelative) const;
+    StrPP& Render(StrPP& out, bool applyRelative) const;
+
+    int32_t word = 0;
+    double real = 0;
+    StrPP* text = nullptr;
+    ValueList* list = nullptr;
+    unsigned char* bytes = nullptr;
+    uint32_t byteCount = 0;
+    uint32_t typeWord = kNone;
+    NumberFormat* format = nullptr;
+    StrPP* firstText = nullptr;
+    StrPP* secondText = nullptr;
+    double* reference = nullptr;
+
+};
+
+class VELLANTS_API ValueList : public EArray<Value> {
+public:
+    ValueList() : EArray<Value>(5, 1) { upper = -1; }
+    ValueList(const ValueList& other);
+    ValueList& operator=(const ValueList& other);
+    ~ValueList() override = default;
+
+    int Count() const { return upper + 1; }
+    void Append(const Value& value);
+    // Bounded access: outside the elements in use it warns and yields a placeholder.
+    Value& At(int i);
+    void Sort(int first, int last, bool descending);
+    void Sort(bool descending = false) { Sort(0, upper, descending); }
+};
+
+// A value that stands for no usable result.
+class VELLANTS_API ErrorValue : public Value {
+public:
+    ErrorValue();
+    static ErrorValue& Shared();
+};

@@ -1,0 +1,201 @@
+#include "Sandbox.h"
+#include "settings/ProgramConfiguration.h"
+#include "settings/QRVFile.h"
+#include "settings/StorageSet.h"
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+std::vector<std::string> RecordTexts(const std::string& path) {
+    std::vector<std::string> texts;
+    QRVFile file(path.c_str(), "r");
+    Section* section = file.GetSection(0, kSettingsSection);
+    if (!section) return texts;
+    StorageSet set(0, new StorageValue);
+    while (section->ReadRecord(set)) texts.push_back(static_cast<StorageValue*>(set.Current())->value.Text().Text());
+    return texts;
+}
+
+TEST(Settings, TypedLookUps) {
+    ProgramConfiguration store("Korvane", "Utilities");
+    store.SetEntry("none", Value());
+    store.SetEntry("twelve", Value("12"));
+    store.SetEntry("bool2", Value(0u, 0u));
+    store.SetEntry("real", Value(-2.75));
+    store.SetEntry("yes", Value(true));
+    int i = -1;
+    EXPECT_EQ(store.LookUpInt("missing", "", i), 0);
+    EXPECT_EQ(i, 0);
+    EXPECT_EQ(store.LookUpInt("none", "", i), 1);
+    EXPECT_EQ(i, 2147483647);
+    EXPECT_EQ(store.LookUpInt("twelve", "", i), 1);
+    EXPECT_EQ(i, 12);
+    StrPP text;
+    store.LookUpText("twelve", "", text);
+    EXPECT_STREQ(text, "12");
+    store.LookUpText("missing", "", text);
+    EXPECT_STREQ(text, "0");
+    store.LookUpInt("real", "", i);
+    EXPECT_EQ(i, -2);
+    double d = 0;
+    store.LookUpReal("none", "", d);
+    EXPECT_EQ(d, 1.7976931348623157e308);
+    store.LookUpReal("yes", "", d);
+    EXPECT_EQ(d, 1.0);
+    store.LookUpText("real", "", text);
+    EXPECT_STREQ(text, "-2.75");
+}
+
+TEST(Settings, BoolWordTwoAndLists) {
+    TempFolder temp;
+    ProgramConfiguration store("a", "b");
+    ValueList* list = new ValueList;
+    list->Append(Value(7));
+    store.SetEntry("list", Value(list));
+    store.SetEntry("empty", Value(new ValueList));
+    int i = 0;
+    EXPECT_EQ(store.LookUpInt("list", "", i), 1);
+    EXPECT_EQ(i, 7);
+    EXPECT_EQ(store.LookUpInt("empty", "", i), 1);  // element 0 of an empty list: the placeholder
+    EXPECT_EQ(i, 2147483647);
+    ASSERT_TRUE(store.Save((temp / "s.qrv").c_str()));
+    // A Bool whose word is 2 can only come from a file.
+    std::string content = ReadFileText(temp / "s.qrv");
+    const std::string marker = std::string("\x83\x04\x00\x00\x07\x00\x00\x00", 8);
+    const size_t at = content.find(marker);
+    ASSERT_NE(at, std::string::npos);
+    content.replace(at, 8, std::string("\x82\x04\x00\x00\x02\x00\x00\x00", 8));
+    WriteFileText(temp / "s.qrv", content);
+    ProgramConfiguration loaded("a", "b");
+    ASSERT_TRUE(loaded.Load((temp / "s.qrv").c_str()));
+    loaded.LookUpInt("list", "", i);
+    EXPECT_EQ(i, 0);
+    double d = 5;
+    loaded.LookUpReal("list", "", d);
+    EXPECT_EQ(d, 0.0);
+    StrPP text;
+    loaded.LookUpText("list", "", text);
+    EXPECT_STREQ(text, "False");
+}
+
+TEST(Settings, SaveWritesSetsInOrder) {
+    TempFolder temp;
+    const std::string path = temp / "settings.qrv";
+    ProgramConfiguration store("a", "b");
+    store.SetEntry("Program.Path.Temp", Value("C:\\temp"));
+    store.SetEntry("Program.Toggle.InchUnits", Value(1));
+    store.SelectSet("Metric", false);
+    store.SetEntry("Program.Toggle.InchUnits", Value(0));
+    ASSERT_EQ(store.Save(path.c_str()), 1);
+    EXPECT_FALSE(PathExists(path + ".tmp"));
+    const std::vector<std::string> texts = RecordTexts(path);
+    ASSERT_EQ(texts.size(), 10u);
+    EXPECT_EQ(texts[0], "\nConfig Set\n");
+    EXPECT_EQ(texts[1], "default");
+    EXPECT_EQ(texts[6], "\nConfig Set\n");
+    EXPECT_EQ(texts[7], "Metric");
+    EXPECT_EQ(texts[8], "Program.Toggle.InchUnits");
+    EXPECT_EQ(texts[9], "0");
+
+    ProgramConfiguration loaded("a", "b");
+    ASSERT_EQ(loaded.Load(path.c_str()), 1);
+    EXPECT_EQ(loaded.SetCount(), 2);
+    StrPP text;
+    EXPECT_EQ(loaded.LookUpText("Program.Path.Temp", "", text), 1);
+    EXPECT_STREQ(text, "C:\\temp");
+    int inch = -1;
+    loaded.SelectSet("Metric", false);
+    loaded.LookUpInt("Program.Toggle.InchUnits", "", inch);
+    EXPECT_EQ(inch, 0);
+    EXPECT_EQ(store.LookUpInt("Program.Toggle.InchUnits", path.c_str(), inch), 1);
+    EXPECT_EQ(inch, 1);  // another file is looked up in its default set
+}
+
+TEST(Settings, LoadFailuresLeaveStore) {
+    TempFolder temp;
+    ProgramConfiguration store("a", "b");
+    store.SetEntry("kept", Value(1));
+    EXPECT_EQ(store.Load((temp / "missing.qrv").c_str()), 0);
+    {
+        QRVFile other((temp / "other.qrv").c_str(), "w+");
+        other.GetSection(kSectionCreate, 5);
+    }
+    EXPECT_EQ(store.Load((temp / "other.qrv").c_str()), 0);
+    WriteFileText(temp / "bad.qrv", "garbage!");
+    EXPECT_THROW(store.Load((temp / "bad.qrv").c_str()), QRVException);
+    int kept = 0;
+    EXPECT_EQ(store.LookUpInt("kept", "", kept), 1);
+}
+
+TEST(Settings, EmptyKeysAreSkipped) {
+    TempFolder temp;
+    ProgramConfiguration store("a", "b");
+    store.SetEntry("", Value(3));
+    store.SetEntry("real", Value(4));
+    ASSERT_TRUE(store.Save((temp / "e.qrv").c_str()));
+    ProgramConfiguration loaded("a", "b");
+    ASSERT_TRUE(loaded.Load((temp / "e.qrv").c_str()));
+    Value v;
+    EXPECT_EQ(loaded.LookUp("", "", v), 0);
+    EXPECT_EQ(loaded.LookUp("real", "", v), 1);
+}
+
+TEST(Settings, FailedSaveKeepsPreviousFile) {
+    TempFolder temp;
+    const std::string path = temp / "keep.qrv";
+    ProgramConfiguration store("a", "b");
+    store.SetEntry("first", Value(1));
+    ASSERT_TRUE(store.Save(path.c_str()));
+    const std::string before = ReadFileText(path);
+    std::filesystem::create_directories(path + ".tmp");  // the temporary file cannot be made
+    store.SetEntry("second", Value(2));
+    EXPECT_THROW(store.Save(path.c_str()), QRVException);
+    EXPECT_EQ(ReadFileText(path), before);
+}
+
+TEST(Settings, SetsAndEntries) {
+    ProgramConfiguration store("a", "b");
+    store.SetEntry("k1", Value(1));
+    store.SetEntry("k2", Value(2));
+    store.SelectSet("copy", true);
+    Value v;
+    EXPECT_EQ(store.LookUp("k2", "", v), 1);
+    store.SetEntry("k3", Value(3));
+    store.RemoveEntry("k1");
+    EXPECT_EQ(store.LookUp("k1", "", v), 0);
+    EXPECT_EQ(v.Type(), kInt);
+    store.CopyCurrentToFirst();
+    store.SelectSet("default", false);
+    EXPECT_EQ(store.LookUp("k1", "", v), 0);
+    EXPECT_EQ(store.LookUp("k3", "", v), 1);
+    store.SelectSet("fresh", false);
+    EXPECT_EQ(store.LookUp("k3", "", v), 0);
+    store.SelectSet("default", false);
+    store.SetEntry("Program.A", Value(1));
+    store.SetEntry("Program.B", Value(2));
+    store.SetEntry("Other.Program.C", Value(3));
+    EList<ConfigEntry*> found(2, 2);
+    store.CollectEntries("Program.", found);
+    EXPECT_EQ(found.Count(), 2);
+}
+
+TEST(Settings, SplayTreeKeepsEveryKey) {
+    ConfigSet set("s");
+    for (int i = 0; i < 2000; ++i) set.Set(("key" + std::to_string((i * 7919) % 2000)).c_str(), Value(i));
+    int visited = 0;
+    set.PostOrder([&](ConfigEntry&) { return ++visited > 0; });
+    EXPECT_EQ(visited, 2000);
+    for (int i = 0; i < 2000; i += 3) EXPECT_TRUE(set.Remove(("key" + std::to_string(i)).c_str()));
+    EXPECT_EQ(set.Find("key3"), nullptr);
+    ASSERT_NE(set.Find("key4"), nullptr);
+    EXPECT_STREQ(set.Root()->key, "key4");
+    const ConfigSet copy(set);
+    visited = 0;
+    copy.PostOrder([&](ConfigEntry&) { return ++visited > 0; });
+    EXPECT_EQ(visited, 2000 - 667);
+}
+
+TEST(Settings, MutexNameFromPath) {
+    EXPECT_STREQ(ProgramConfiguration::MutexName("C:\\Korvane\\settings.qrv"), "C__Korvane_settings.qrv");
+}
+}  // namespace

@@ -1,0 +1,141 @@
+#include "Sandbox.h"
+#include "environment/Messages.h"
+#include "settings/Storage.h"
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace {
+std::unique_ptr<FileStorage> Open(const std::string& path, DWORD access = GENERIC_READ | GENERIC_WRITE,
+                                  DWORD disposition = OPEN_ALWAYS) {
+    return std::make_unique<FileStorage>(path.c_str(), FILE_ATTRIBUTE_NORMAL, access, disposition);
+}
+
+TEST(FileStorage, ReadPastEndReadsNothing) {
+    TempFolder temp;
+    WriteFileText(temp / "f", "abcdef");
+    auto s = Open(temp / "f", GENERIC_READ, OPEN_EXISTING);
+    EXPECT_TRUE(s->ReadOnly());
+    ASSERT_TRUE(s->Seek(4, 0));
+    int word = 77;
+    EXPECT_EQ(s->Read(word), 0);
+    EXPECT_EQ(word, 77);
+    EXPECT_EQ(s->Error(), kStorageEnd);
+    EXPECT_EQ(s->Position(), 4u);
+    EXPECT_TRUE(s->Seek(0, 0));
+    EXPECT_EQ(s->Error(), kStorageOk);
+    char two[2];
+    EXPECT_TRUE(s->ReadBytes(two, 2));
+    EXPECT_EQ(std::string(two, 2), "ab");
+    EXPECT_EQ(s->Write(5), 0);  // read-only
+    EXPECT_EQ(ReadFileText(temp / "f"), "abcdef");
+}
+
+TEST(FileStorage, TypedWordsAreLittleEndian) {
+    TempFolder temp;
+    {
+        auto s = Open(temp / "w.qrv");
+        *s << 0x01020304 << 1.5 << 'z' << true << static_cast<unsigned long>(0xA0B0C0D0) << 7LL;
+    }
+    const std::string bytes = ReadFileText(temp / "w.qrv");
+    ASSERT_EQ(bytes.size(), 4u + 8 + 1 + 1 + 4 + 8);
+    EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
+    EXPECT_EQ(bytes.substr(4, 8), std::string("\x00\x00\x00\x00\x00\x00\xF8\x3F", 8));
+    EXPECT_EQ(bytes.substr(12, 2), "z\x01");
+    EXPECT_EQ(bytes.substr(14, 4), "\xD0\xC0\xB0\xA0");
+    auto s = Open(temp / "w.qrv", GENERIC_READ, OPEN_EXISTING);
+    int i = 0;
+    double d = 0;
+    char c = 0;
+    bool b = false;
+    unsigned long u = 0;
+    long long ll = 0;
+    *s >> i >> d >> c >> b >> u >> ll;
+    EXPECT_EQ(i, 0x01020304);
+    EXPECT_EQ(d, 1.5);
+    EXPECT_EQ(c, 'z');
+    EXPECT_TRUE(b);
+    EXPECT_EQ(u, 0xA0B0C0D0ul);
+    EXPECT_EQ(ll, 7);
+    EXPECT_EQ(s->Error(), kStorageOk);
+}
+
+TEST(FileStorage, WritesCrossingWindowsLandContiguously) {
+    TempFolder temp;
+    std::vector<char> pattern(200000);
+    for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<char>(i * 7 + i / 256);
+    {
+        auto s = Open(temp / "big.qrv");
+        ASSERT_TRUE(s->WriteBytes(pattern.data(), 65530));
+        ASSERT_TRUE(s->WriteBytes(pattern.data() + 65530, 12));  // crosses the first 64 KiB boundary
+        ASSERT_TRUE(s->WriteBytes(pattern.data() + 65542, static_cast<uint32_t>(pattern.size() - 65542)));
+        EXPECT_EQ(s->Length(), pattern.size());
+        ASSERT_TRUE(s->Seek(65000, 0));
+        std::vector<char> back(100000);
+        ASSERT_TRUE(s->ReadBytes(back.data(), 100000));
+        EXPECT_TRUE(std::equal(back.begin(), back.end(), pattern.begin() + 65000));
+    }
+    const std::string onDisk = ReadFileText(temp / "big.qrv");
+    EXPECT_EQ(onDisk, std::string(pattern.begin(), pattern.end()));
+}
+
+TEST(FileStorage, OverwriteInsideAndSeekRules) {
+    TempFolder temp;
+    auto s = Open(temp / "s.qrv");
+    ASSERT_TRUE(s->WriteBytes("0123456789", 10));
+    ASSERT_TRUE(s->Seek(3, 0));
+    ASSERT_TRUE(s->WriteBytes("ab", 2));
+    EXPECT_EQ(s->Length(), 10u);
+    EXPECT_FALSE(s->Seek(11, 2));
+    EXPECT_EQ(s->Error(), kStorageBadSeek);
+    EXPECT_EQ(s->Position(), 0u);
+    EXPECT_FALSE(s->Seek(-1, 0));
+    EXPECT_FALSE(s->Seek(0, 7));
+    EXPECT_TRUE(s->Seek(2, 2));
+    EXPECT_EQ(s->Position(), 8u);
+    EXPECT_TRUE(s->Seek(20, 0));  // writable: may stand beyond the end
+    ASSERT_TRUE(s->WriteBytes("x", 1));
+    EXPECT_EQ(s->Length(), 21u);
+    s.reset();
+    const std::string bytes = ReadFileText(temp / "s.qrv");
+    EXPECT_EQ(bytes.substr(0, 10), "012ab56789");
+    EXPECT_EQ(bytes.back(), 'x');
+}
+
+TEST(FileStorage, SetLengthAndStreamCopies) {
+    TempFolder temp;
+    auto a = Open(temp / "a.qrv");
+    ASSERT_TRUE(a->WriteBytes("hello world", 11));
+    ASSERT_TRUE(a->SetLength(5));
+    EXPECT_EQ(a->Length(), 5u);
+    auto b = Open(temp / "b.qrv");
+    b->WriteBytes(">", 1);
+    b->AppendFrom(*a);
+    EXPECT_EQ(b->Error(), kStorageOk);
+    a.reset();
+    b.reset();
+    EXPECT_EQ(ReadFileText(temp / "b.qrv"), ">hello");
+}
+
+TEST(FileStorage, OpenFailureNamesTheFile) {
+    TempFolder temp;
+    try {
+        Open(temp / "missing.qrv", GENERIC_READ, OPEN_EXISTING);
+        FAIL();
+    } catch (const QRVException& failure) {
+        EXPECT_EQ(std::string(failure.FullText()).find("Invalid file.\nFile: "), 0u);
+        EXPECT_NE(std::string(failure.FullText()).find("missing.qrv"), std::string::npos);
+    }
+}
+
+TEST(Storage, BaseStreamSupportsNothing) {
+    Storage base;
+    EXPECT_EQ(base.Write(1), 0);
+    EXPECT_EQ(base.Error(), kStorageUnsupported);
+    base.ClearError();
+    EXPECT_TRUE(base.SetLength(10));
+    EXPECT_TRUE(base.Seek(10, 0));
+    EXPECT_FALSE(base.Seek(11, 0));
+    EXPECT_EQ(base.Position(), 10u);
+}
+}  // namespace

@@ -1,0 +1,232 @@
+#include "Sandbox.h"
+#include "settings/Storage.h"
+#include "settings/Value.h"
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+// Writes a value to a file and gives back its bytes.
+std::string Stored(const Value& v, const TempFolder& temp) {
+    {
+        FileStorage s((temp / "v.qrv").c_str(), FILE_ATTRIBUTE_NORMAL, GENERIC_WRITE, CREATE_ALWAYS);
+        EXPECT_TRUE(v.Write(s));
+        EXPECT_EQ(s.Length(), v.StorageSize());
+    }
+    return ReadFileText(temp / "v.qrv");
+}
+
+Value ReadBack(const std::string& bytes, const TempFolder& temp) {
+    WriteFileText(temp / "r.qrv", bytes);
+    FileStorage s((temp / "r.qrv").c_str(), FILE_ATTRIBUTE_NORMAL, GENERIC_READ, OPEN_EXISTING);
+    Value v;
+    v.Read(s);
+    return v;
+}
+
+std::string Word(uint32_t w) { return std::string(reinterpret_cast<const char*>(&w), 4); }
+
+TEST(Value, TextForms) {
+    EXPECT_STREQ(Value().Text(), "No Value");
+    EXPECT_STREQ(Value::Illegal().Text(), "Illegal Value");
+    EXPECT_STREQ(Value(true).Text(), "True");
+    EXPECT_STREQ(Value(42).Text(), "42");
+    EXPECT_STREQ(Value(1.0).Text(), "1.");
+    EXPECT_STREQ(Value(0.25).Text(), "0.25");
+    EXPECT_STREQ(Value("abc").Text(), "abc");
+    EXPECT_STREQ(Value(new ValueList).Text(), "List");
+    EXPECT_STREQ(Value(static_cast<const void*>("xyz"), 3u).Text(), "No Value");
+    StrPP into;
+    EXPECT_STREQ(Value(-7).TextInto(into), "-7");
+}
+
+TEST(Value, StorageLayouts) {
+    TempFolder temp;
+    EXPECT_EQ(Stored(Value(), temp), Word(0x80));
+    EXPECT_EQ(Stored(Value(5), temp), Word(0x83) + Word(5));
+    EXPECT_EQ(Stored(Value(5, true), temp), Word(0x483) + Word(5));
+    EXPECT_EQ(Stored(Value(""), temp), Word(0x85) + Word(0));
+    EXPECT_EQ(Stored(Value("hi"), temp), Word(0x85) + Word(2) + "hi");
+    EXPECT_EQ(Stored(Value(0x3FF00000u, 0x40000000u), temp), Word(0x84) + Word(0x3FF00000) + Word(0x40000000));
+    EXPECT_EQ(Stored(Value(static_cast<const void*>("\x01\x02"), 2u), temp), Word(0x87) + Word(2) + "\x01\x02");
+    ValueList* list = new ValueList;
+    list->Append(Value(1));
+    list->Append(Value("a"));
+    EXPECT_EQ(Stored(Value(list), temp), Word(0x86) + Word(2) + Word(0x483) + Word(1) + Word(0x485) + Word(1) + "a");
+}
+
+TEST(Value, BoolWordOtherThanOne) {
+    TempFolder temp;
+    const Value two = ReadBack(Word(0x82) + Word(2), temp);
+    EXPECT_EQ(two.Type(), kBool);
+    EXPECT_EQ(two.TypeWord(), 0x482u);
+    EXPECT_STREQ(two.Text(), "False");
+    EXPECT_EQ(Stored(two, temp), Word(0x482) + Word(2));
+}
+
+TEST(Value, CopiesCarryTheFlagAndRoundTrip) {
+    TempFolder temp;
+    const Value plain("text");
+    EXPECT_EQ(plain.TypeWord(), 0x85u);
+    const Value copy(plain);
+    EXPECT_EQ(copy.TypeWord(), 0x485u);
+    const Value back = ReadBack(Stored(copy, temp), temp);
+    EXPECT_EQ(back.TypeWord(), 0x485u);
+    EXPECT_STREQ(back.String(), "text");
+    ValueList* inner = new ValueList;
+    inner->Append(Value(2.5));
+    ValueList* outer = new ValueList;
+    outer->Append(Value(inner));
+    outer->Append(Value("z"));
+    const Value nested(outer);
+    const Value again = ReadBack(Stored(nested, temp), temp);
+    ASSERT_EQ(again.Type(), kList);
+    ASSERT_EQ(again.List()->Count(), 2);
+    EXPECT_EQ(again.List()->At(0).List()->At(0).Real(), 2.5);
+    EXPECT_STREQ(again.List()->At(1).String(), "z");
+    const Value empty = ReadBack(Stored(Value(""), temp), temp);
+    EXPECT_EQ(empty.Type(), kString);
+    EXPECT_STREQ(empty.String(), "");
+}
+
+TEST(Value, DamagedStorageRaises) {
+    TempFolder temp;
+    EXPECT_THROW(ReadBack(Word(0x99), temp), QRVException);
+    EXPECT_THROW(ReadBack(Word(0x85) + Word(1000000) + "abc", temp), QRVException);
+    EXPECT_THROW(ReadBack(Word(0x86) + Word(0x7FFFFFFF), temp), QRVException);
+    EXPECT_THROW(ReadBack(Word(0x87) + Word(10) + "x", temp), QRVException);
+    std::string deep;
+    for (int i = 0; i < 200; ++i) deep += Word(0x86) + Word(1);
+    EXPECT_THROW(ReadBack(deep + Word(0x80), temp), QRVException);
+    try {
+        ReadBack(Word(0x42), temp);
+    } catch (const QRVException& failure) {
+        EXPECT_STREQ(failure.heading, "Unknown Value type on read.  This file may be corrupted.");
+    }
+}
+
+TEST(Value, ComparisonsFollowTheLeftType) {
+    EXPECT_FALSE((Value(3) < Value(3.9)).IsTrue());
+    EXPECT_TRUE((Value(3.9) > Value(3)).IsTrue());
+    EXPECT_TRUE((Value(3) == Value(3.9)).IsTrue());
+    EXPECT_TRUE((Value("abc") < Value("abd")).IsTrue());
+    EXPECT_TRUE((Value("12") == Value(12)).IsTrue());
+    EXPECT_TRUE((Value(2.5) == Value("2.5")).IsTrue());
+    EXPECT_TRUE((Value(7) < Value("8")).IsTrue());
+    EXPECT_EQ((Value(true) < Value(1)).Type(), kIllegal);
+    EXPECT_TRUE((Value(true) == Value("TRUE")).IsTrue());
+    EXPECT_TRUE((Value(true) == Value(1.0)).IsTrue());
+    EXPECT_FALSE((Value(false) == Value(1.0)).IsTrue());
+    const Value& uninitialized = Value("abc") < Value();
+    EXPECT_EQ(uninitialized.Type(), kString);
+    EXPECT_STREQ(uninitialized.String(), "abc Uninitialized ");
+    EXPECT_EQ((Value(1.5) < Value()).Type(), kNone);
+    EXPECT_EQ((Value(1.5) < Value()).TypeWord(), 0x480u);
+    EXPECT_EQ((Value(1) == Value(1)).TypeWord(), 0x482u);
+}
+
+TEST(Value, ListsCompareElementByElement) {
+    ValueList* a = new ValueList;
+    a->Append(Value(1));
+    a->Append(Value(2));
+    ValueList* b = new ValueList;
+    b->Append(Value(1));
+    b->Append(Value(3));
+    const Value left(a), right(b);
+    EXPECT_TRUE((left < right).IsTrue());
+    EXPECT_FALSE((left == right).IsTrue());
+    EXPECT_TRUE((Value(1) < right).IsTrue());  // wrapped: [1] is shorter than [1, 3]
+}
+
+TEST(Value, Arithmetic) {
+    EXPECT_STREQ((Value("n=") + Value(4)).String(), "n=4");
+    EXPECT_STREQ((Value("x") + Value(0.5)).String(), "x0.5");
+    EXPECT_STREQ((Value("x") - Value()).String(), "x Uninitialized ");
+    EXPECT_EQ((Value(1.5) + Value("2")).Real(), 3.5);
+    EXPECT_EQ((Value(7) / Value(2)).Word(), 3);
+    EXPECT_EQ((Value(7) + Value(2.9)).Word(), 9);
+    EXPECT_EQ((Value(7) * Value("3")).Word(), 21);
+    EXPECT_EQ((Value(7) / Value(0)).Type(), kNone);
+    EXPECT_EQ((Value(7) + Value()).Type(), kNone);
+    EXPECT_EQ((Value(7) - Value(2)).TypeWord(), 0x483u);
+    const Value sum(Value(1) + Value(2));
+    EXPECT_EQ((sum + (Value(10) + Value(20))).Word(), 33);
+}
+
+TEST(Value, Logic) {
+    EXPECT_EQ((Value(true) && Value("True")).Word(), 1);
+    EXPECT_EQ((Value(true) && Value(0)).Word(), 0);
+    EXPECT_EQ((Value(false) || Value(1.0)).Word(), 1);
+    EXPECT_EQ((Value(true) ^ Value(1)).Word(), 0);
+    EXPECT_EQ((Value(true) ^ Value(1)).TypeWord(), 0x483u);
+    EXPECT_STREQ((Value("s") || Value()).String(), "s Uninitialized ");
+}
+
+TEST(Value, AssignmentAndClear) {
+    Value v("text");
+    v = 3;
+    EXPECT_EQ(v.TypeWord(), 0x483u);
+    v = 2.5;
+    EXPECT_EQ(v.TypeWord(), 0x484u);
+    v = Value("again");
+    EXPECT_STREQ(v.String(), "again");
+    v.Clear();
+    EXPECT_EQ(v.TypeWord(), 0x480u);
+    ErrorValue::Shared().Clear();
+    EXPECT_EQ(ErrorValue::Shared().TypeWord(), 0x480u);
+    ValueList* self = new ValueList;
+    self->Append(Value(1));
+    Value holder(self);
+    holder = holder.List()->At(0);  // the source lives inside the target
+    EXPECT_EQ(holder.Word(), 1);
+}
+
+TEST(Value, SortsAscendingAndDescending) {
+    ValueList list;
+    for (int x : {5, 3, 9, 1, 7, 3, 0, 8}) list.Append(Value(x));
+    list.Sort();
+    for (int i = 0; i + 1 < list.Count(); ++i) EXPECT_LE(list.At(i).Word(), list.At(i + 1).Word());
+    list.Sort(true);
+    for (int i = 0; i + 1 < list.Count(); ++i) EXPECT_GE(list.At(i).Word(), list.At(i + 1).Word());
+    ValueList words;
+    for (const char* w : {"pear", "apple", "fig"}) words.Append(Value(w));
+    words.Sort(0, 2, false);
+    EXPECT_STREQ(words.At(0).String(), "apple");
+    EXPECT_STREQ(words.At(2).String(), "pear");
+    EXPECT_EQ(words.At(9).Type(), kNone);  // outside the list: the placeholder
+}
+
+TEST(Value, NumberFormats) {
+    NumberFormat implied;
+    implied.impliedDecimals = 3;
+    implied.pattern = NumberFormat::PatternFor(3);
+    Value r(1.2346);
+    r.SetFormat(implied);
+    EXPECT_STREQ(r.Text(), "1235");
+    NumberFormat padded;
+    padded.leadingZeros = true;
+    padded.minIntegerDigits = 3;
+    padded.trailingZeros = true;
+    padded.minFractionDigits = 4;
+    padded.pattern = "%.2f";
+    padded.decimalComma = true;
+    Value p(-2.5);
+    p.SetFormat(padded);
+    EXPECT_STREQ(p.Text(), "-002,5000");
+    NumberFormat plain;
+    Value small(0.5);
+    small.SetFormat(plain);
+    EXPECT_STREQ(small.Text(), ".5");
+    Value zero(0.0);
+    zero.SetFormat(plain);
+    EXPECT_STREQ(zero.Text(), "0.");
+    NumberFormat relative;
+    relative.relative = true;
+    relative.pattern = "%.1f";
+    Value offset(10.5);
+    offset.SetFormat(relative);
+    offset.SetReference(10.0);
+    EXPECT_STREQ(offset.Text(), ".5");
+    StrPP into;
+    EXPECT_STREQ(offset.TextInto(into), "10.5");  // delivered text never subtracts
+}
+}  // namespace
