@@ -115,8 +115,10 @@ int Section::WriteAtCursor(uint32_t m, WriteBody body) {
     if (cursor < dataStart + used) {
         if (!InsertGap(m)) return 0;
     } else if (capacity - used < m) {
+        // Appending grows by a quarter of the capacity too, so that a long run of
+        // records moves the sections behind (and the length fields) only now and then.
         const uint32_t at = cursor;
-        if (!Grow(std::max(growStep, m))) return 0;
+        if (!Grow(std::max({growStep, m, capacity / 4}))) return 0;
         cursor = at;
     }
     file.Seek(static_cast<int32_t>(cursor), 0);

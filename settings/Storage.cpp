@@ -119,82 +119,89 @@ FileStorage::FileStorage(const char* fileName, DWORD flagsAndAttributes, DWORD a
         QRVException(StrPP("Invalid file.\n") + CatalogueText(kCatalogueFile) + ": " + name, 1).Throw();
     }
     opened = true;
-    Length();
+    LARGE_INTEGER size;
+    if (::GetFileSizeEx(file, &size)) length = size.QuadPart > 0xFFFF0000ll ? 0xFFFF0000u : uint32_t(size.QuadPart);
+    fileSize = length;
 }
 
 FileStorage::~FileStorage() {
     Unmap();
-    if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+    if (file == INVALID_HANDLE_VALUE) return;
+    // The file grows ahead of the data in whole windows; it ends where the data ends.
+    if (!readOnly && fileSize != length) ResizeFile(length);
+    ::CloseHandle(file);
 }
 
 StrPP FileStorage::FileTail() const { return StrPP("\n") + CatalogueText(kCatalogueFile) + ": " + name; }
 
-void FileStorage::Unmap() {
+void FileStorage::UnmapView() {
     if (view) ::UnmapViewOfFile(view);
-    if (mapping) ::CloseHandle(mapping);
     view = nullptr;
-    mapping = nullptr;
     viewSize = viewStart = viewEnd = 0;
 }
 
-void FileStorage::MapWindow(uint32_t start) {
+void FileStorage::Unmap() {
+    UnmapView();
+    if (mapping) ::CloseHandle(mapping);
+    mapping = nullptr;
+}
+
+bool FileStorage::ResizeFile(uint32_t size) {
     Unmap();
+    LARGE_INTEGER to;
+    to.QuadPart = size;
+    if (!::SetFilePointerEx(file, to, nullptr, FILE_BEGIN) || !::SetEndOfFile(file)) return false;
+    fileSize = size;
+    return true;
+}
+
+void FileStorage::MapWindow(uint32_t start) {
+    UnmapView();
+    if (start >= fileSize) return;
+    if (!mapping) {
+        mapping = ::CreateFileMappingA(file, nullptr, readOnly ? PAGE_READONLY : PAGE_READWRITE, 0, 0, nullptr);
+        if (!mapping && fileSize == 0) return;
+    }
     uint32_t size = windowSize ? windowSize : kWindow;
-    mapping = ::CreateFileMappingA(file, nullptr, readOnly ? PAGE_READONLY : PAGE_READWRITE, 0, 0, nullptr);
-    if (!mapping && length == 0) return;
-    if (start + size - 1 >= length) size = length > start ? length - start : 0;
-    if (mapping && size > 0)
+    if (uint64_t(start) + size > fileSize) size = fileSize - start;
+    if (mapping)
         view = static_cast<unsigned char*>(
             ::MapViewOfFile(mapping, readOnly ? FILE_MAP_READ : FILE_MAP_ALL_ACCESS, 0, start, size));
-    if (!view) {
-        if (mapping) ::CloseHandle(mapping);
-        mapping = nullptr;
-        if (size == 0) return;  // nothing of the file lies at or after start
-        QRVException(CatalogueText(kMsgNotEnoughDiskSpace) + FileTail(), 1).Throw();
-    }
+    if (!view) QRVException(CatalogueText(kMsgNotEnoughDiskSpace) + FileTail(), 1).Throw();
     viewStart = start;
     viewSize = size;
     viewEnd = start + size;
 }
 
 int FileStorage::WriteBytes(const void* data, uint32_t count) {
+    if (count == 0) return 1;
+    if (readOnly) {
+        error = kStorageUnsupported;
+        return 0;
+    }
+    const uint64_t end = uint64_t(position) + count;
+    if (end > 0xFFFF0000ull) {
+        error = kStorageBadSeek;
+        return 0;
+    }
+    if (end > fileSize) {
+        const uint32_t grown = static_cast<uint32_t>((end + kWindow - 1) & ~uint64_t(kWindow - 1));
+        if (!ResizeFile(grown)) {
+            error = kStorageNoMemory;
+            return 0;
+        }
+    }
     const unsigned char* bytes = static_cast<const unsigned char*>(data);
-    while (true) {
-        if (count == 0) return 1;
-        if (readOnly) {
-            error = kStorageUnsupported;
-            return 0;
-        }
-        if (view && viewStart <= position && uint64_t(position) + count < viewEnd) {
-            std::memcpy(view + (position - viewStart), bytes, count);
-            position += count;
-            if (position > length) length = position;
-            return 1;
-        }
-        const uint64_t end = uint64_t(position) + count;
-        if (end > 0xFFFFFFFFull) {
-            error = kStorageBadSeek;
-            return 0;
-        }
-        if (end > length) {
-            const uint32_t keep = position;
-            if (!SetLength(static_cast<uint32_t>(end))) return 0;
-            position = keep;
-            MapWindow(position & ~(kWindow - 1));
-        } else if (!view || position < viewStart || position >= viewEnd) {
-            MapWindow(position & ~(kWindow - 1));
-        }
-        if (!view) {
-            error = kStorageEnd;
-            return 0;
-        }
+    while (count > 0) {
+        if (!view || position < viewStart || position >= viewEnd) MapWindow(position & ~(kWindow - 1));
         const uint32_t k = std::min(viewEnd - position, count);
         std::memcpy(view + (position - viewStart), bytes, k);
         position += k;
         bytes += k;
         count -= k;
-        if (count > 0) MapWindow(viewEnd & ~(kWindow - 1));
     }
+    if (position > length) length = position;
+    return 1;
 }
 
 int FileStorage::ReadBytes(void* data, uint32_t count) {
@@ -220,23 +227,14 @@ int FileStorage::ReadBytes(void* data, uint32_t count) {
 }
 
 int FileStorage::Seek(int32_t offset, int origin) {
-    if (view) ::FlushViewOfFile(view, 0);
-    return SeekWithin(offset, origin, readOnly ? length : 0xFFFFFFFFu);
+    return SeekWithin(offset, origin, readOnly ? length : 0xFFFF0000u);
 }
 
 int FileStorage::SetLength(uint32_t newLength) {
-    Unmap();
-    LARGE_INTEGER to;
-    to.QuadPart = newLength;
     position = newLength;
-    if (readOnly || !::SetFilePointerEx(file, to, nullptr, FILE_BEGIN) || !::SetEndOfFile(file)) return 0;
+    if (readOnly || !ResizeFile(newLength)) return 0;
     length = newLength;
-    if (length > 0) MapWindow(0);
     return 1;
 }
 
-uint32_t FileStorage::Length() {
-    LARGE_INTEGER size;
-    if (::GetFileSizeEx(file, &size)) length = size.QuadPart > 0xFFFFFFFFll ? 0xFFFFFFFFu : uint32_t(size.QuadPart);
-    return length;
-}
+uint32_t FileStorage::Length() { return length; }

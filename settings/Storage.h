@@ -97,7 +97,9 @@ public:
 protected:
     static const uint32_t kWindow = 0x10000;
     void MapWindow(uint32_t start);
+    void UnmapView();
     void Unmap();
+    bool ResizeFile(uint32_t size);
     StrPP FileTail() const;  // "\n", the catalogue's "File" text, ": " and the name
 
     bool foreignName = false;
@@ -106,6 +108,7 @@ protected:
     StrPP name;
     HANDLE mapping = nullptr;
     unsigned char* view = nullptr;
+    uint32_t fileSize = 0;  // on disk: the data rounded up to whole windows while open
     uint32_t windowSize = 0;
     uint32_t viewSize = 0;
     uint32_t viewStart = 0;
