@@ -4,3 +4,4 @@
 #include "MessageMap.h"
 #include "Wnd.h"
 #include "Dialog.h"
+#include "Collections.h"

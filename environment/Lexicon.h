@@ -1,0 +1,42 @@
+#pragma once
+// The translation table: every message the program shows, keyed by its English
+// text (or its number), with the translation as current text.
+#include "environment/Messages.h"
+#include "foundation/Export.h"
+#include <functional>
+
+class VELLANTS_API Lexicon {
+public:
+    Lexicon() = default;
+    Lexicon(const Lexicon&) = delete;
+    Lexicon& operator=(const Lexicon&) = delete;
+    virtual ~Lexicon();
+
+    // The table's record for this message; an unknown message is added as it is.
+    MessageRecord Translate(const MessageRecord& record);
+    StrPP Translate(const char* english);
+    void TranslateAllMessages();
+    StrPP TextOf(int number);
+    void Remove(const MessageRecord& record);
+    // Writes the language file: the commented text form, or the binary settings-file form.
+    bool Write(StrPP fileName, bool text);
+    // Reads the text form back, each entry with its translation; returns the entries
+    // read and raises the catalogue's "no language definition" message for none.
+    int Read(StrPP fileName);
+    int Count() const;
+
+private:
+    struct Node {
+        Node* left = nullptr;
+        Node* right = nullptr;
+        MessageRecord record;
+    };
+    void Splay(const MessageRecord& key);
+    void InOrder(const std::function<void(const MessageRecord&)>& visit) const;
+
+    Node* root = nullptr;
+    StrPP fileName;
+};
+
+// The process's one table.
+VELLANTS_API Lexicon& TheLexicon();

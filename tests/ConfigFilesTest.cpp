@@ -1,0 +1,110 @@
+#include "Sandbox.h"
+#include "environment/ConfigFiles.h"
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+std::vector<std::string> Items(const CStringList& list) {
+    std::vector<std::string> items;
+    for (const CString& item : list) items.push_back(item.Str());
+    return items;
+}
+
+std::string UniqueName(const char* stem) { return stem + std::to_string(::GetCurrentProcessId()) + std::to_string(::GetTickCount()); }
+
+std::string AppData() {
+    char path[MAX_PATH + 1] = {0};
+    ::GetEnvironmentVariableA("APPDATA", path, MAX_PATH);
+    return path;
+}
+
+TEST(ConfigFiles, WritableUserFolderIsUsed) {
+    TempFolder host;
+    std::filesystem::create_directories(host / "User");
+    const std::string program = UniqueName("Prog");
+    ConfigFiles layout(program.c_str(), (host.Path() + "\\").c_str());
+    EXPECT_EQ(std::string(layout.UserFolder()), host / "User");
+    EXPECT_FALSE(PathExists(AppData() + "\\Quillmere Designs\\" + program));
+    for (const char* sub : {"Stock", "Machine", "Macro", "Tool Library", "Controls", "Temp"})
+        EXPECT_TRUE(PathExists(host / ("User\\" + std::string(sub)))) << sub;
+    EXPECT_EQ(std::string(layout.ConfigurationFile()), host / ("User\\" + program + ".cfg"));
+    EXPECT_EQ(std::string(layout.ExplorerVariablesFile()), host / "User\\QTXExplorer\\variables.js");
+    EXPECT_EQ(std::string(layout.HelpFolder()), host / "QTX Help");
+    EXPECT_EQ(std::string(layout.GetFilePath(kStockFile, "Bar")), host / "User\\Stock\\Bar.stk_xml");
+    EXPECT_FALSE(PathExists(host / "QTX Help"));
+}
+
+TEST(ConfigFiles, UnwritableUserFolderMovesToApplicationData) {
+    TempFolder host;
+    WriteFileText(host / "User\\settings.qrv", "copied once");
+    std::filesystem::create_directories(host / "User\\temp.tmp");  // the write probe cannot be made
+    const std::string program = UniqueName("Prog");
+    const std::string target = AppData() + "\\Quillmere Designs\\" + program;
+    {
+        ConfigFiles layout(program.c_str(), (host.Path() + "\\").c_str());
+        EXPECT_EQ(std::string(layout.UserFolder()), target);
+    }
+    EXPECT_EQ(ReadFileText(target + "\\settings.qrv"), "copied once");
+    WriteFileText(host / "User\\settings.qrv", "changed");
+    {
+        ConfigFiles again(program.c_str(), (host.Path() + "\\").c_str());
+        EXPECT_EQ(std::string(again.UserFolder()), target);
+    }
+    EXPECT_EQ(ReadFileText(target + "\\settings.qrv"), "copied once");
+    std::error_code ignored;
+    std::filesystem::remove_all(target, ignored);
+}
+
+TEST(ConfigFiles, NameListsSkipUnderscoresAndSort) {
+    TempFolder host;
+    std::filesystem::create_directories(host / "User");
+    for (const char* file : {"Stock\\Bars\\Bar2.stk_xml", "Stock\\Bars\\_old.stk_xml", "Stock\\zeta.stk_xml",
+                             "Stock\\Alpha.STK_XML", "Stock\\notes.txt"})
+        WriteFileText(host / ("User\\" + std::string(file)), "x");
+    ConfigFiles layout("Prog", (host.Path() + "\\").c_str());
+    EXPECT_EQ(Items(layout.Stocks()), (std::vector<std::string>{"Alpha", "Bars\\Bar2", "zeta"}));
+    const int refills = layout.RefillCount();
+    layout.Stocks();
+    layout.Macros();
+    EXPECT_EQ(layout.RefillCount(), refills);  // nothing changed: no rescan
+    WriteFileText(host / "User\\Stock\\Beta.stk_xml", "x");
+    bool seen = false;
+    for (int attempt = 0; attempt < 50 && !seen; ++attempt) {
+        ::Sleep(20);
+        const std::vector<std::string> now = Items(layout.Stocks());
+        seen = now.size() == 4;
+    }
+    EXPECT_TRUE(seen);
+    EXPECT_GT(layout.RefillCount(), refills);
+}
+
+TEST(ConfigFiles, TopicsResolveToExistingPages) {
+    TempFolder host;
+    std::filesystem::create_directories(host / "User");
+    WriteFileText(host / "QTX Help\\Help\\Mastercam Options.htm", "page");
+    WriteFileText(host / "QTX Help\\Printable Docs\\Guide.txt", "guide");
+    WriteFileText(host / "QTX Help\\Info\\About.pdf", "info");
+    ConfigFiles layout("Prog", (host.Path() + "\\").c_str());
+    EXPECT_EQ(std::string(layout.GetHelpTopic("Help\\Mastercam%20Options")), host / "QTX Help\\Help\\Mastercam Options.htm");
+    EXPECT_EQ(std::string(layout.GetHelpTopic("Help\\Missing")), host / "QTX Help\\Help\\Missing");
+    EXPECT_EQ(std::string(layout.GetDocumentTopic("Guide")), host / "QTX Help\\Printable Docs\\Guide.txt");
+    EXPECT_EQ(Items(layout.InfoDocuments()), std::vector<std::string>{"About"});
+    EXPECT_EQ(Items(layout.HelpPages()), std::vector<std::string>{"Help\\Mastercam Options"});
+}
+
+TEST(ConfigFiles, TempNamesAndFolderResolution) {
+    TempFolder host;
+    std::filesystem::create_directories(host / "User");
+    ConfigFiles layout("Prog", (host.Path() + "\\").c_str());
+    const CString kept = layout.TempFileName("qtx", true);
+    EXPECT_TRUE(PathExists(kept.Str()));
+    const CString dropped = layout.TempFileName("qtx", false);
+    EXPECT_FALSE(dropped.IsEmpty());
+    EXPECT_FALSE(PathExists(dropped.Str()));
+    EXPECT_EQ(std::string(ConfigFiles::ResolveFolder((host.Path() + "\\").c_str(), "User", "x")), host / "User");
+    char temp[MAX_PATH + 1] = {0};
+    ::GetTempPathA(MAX_PATH, temp);
+    EXPECT_STREQ(ConfigFiles::ResolveFolder("C:\\none\\", "none", "[Temp]"), temp);
+    EXPECT_STREQ(ConfigFiles::ResolveFolder("C:\\none\\", "none", "C:\\also none"), ".");
+}
+}  // namespace
