@@ -1,4 +1,5 @@
 #include "environment/Lexicon.h"
+#include "foundation/SplayTree.h"
 #include "settings/QRVFile.h"
 #include "settings/StorageSet.h"
 #include <cstdlib>
@@ -54,58 +55,10 @@ Lexicon theLexicon;
 
 Lexicon& TheLexicon() { return theLexicon; }
 
-Lexicon::~Lexicon() {
-    std::vector<Node*> pending;
-    if (root) pending.push_back(root);
-    while (!pending.empty()) {
-        Node* node = pending.back();
-        pending.pop_back();
-        if (node->left) pending.push_back(node->left);
-        if (node->right) pending.push_back(node->right);
-        delete node;
-    }
-}
+Lexicon::~Lexicon() { DeleteTree(root); }
 
 void Lexicon::Splay(const MessageRecord& key) {
-    if (!root) return;
-    Node header;
-    Node* leftMax = &header;
-    Node* rightMin = &header;
-    Node* t = root;
-    while (true) {
-        if (key < t->record) {
-            if (!t->left) break;
-            if (key < t->left->record) {
-                Node* y = t->left;
-                t->left = y->right;
-                y->right = t;
-                t = y;
-                if (!t->left) break;
-            }
-            rightMin->left = t;
-            rightMin = t;
-            t = t->left;
-        } else if (t->record < key) {
-            if (!t->right) break;
-            if (t->right->record < key) {
-                Node* y = t->right;
-                t->right = y->left;
-                y->left = t;
-                t = y;
-                if (!t->right) break;
-            }
-            leftMax->right = t;
-            leftMax = t;
-            t = t->right;
-        } else {
-            break;
-        }
-    }
-    leftMax->right = t->left;
-    rightMin->left = t->right;
-    t->left = header.right;
-    t->right = header.left;
-    root = t;
+    root = SplayTree(root, [&key](const Node& node) { return key < node.record ? -1 : node.record < key ? 1 : 0; });
 }
 
 MessageRecord Lexicon::Translate(const MessageRecord& record) {

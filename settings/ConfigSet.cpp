@@ -1,4 +1,5 @@
 #include "settings/ConfigSet.h"
+#include "foundation/SplayTree.h"
 #include <cstring>
 #include <vector>
 
@@ -19,59 +20,12 @@ ConfigSet& ConfigSet::operator=(const ConfigSet& other) {
 ConfigSet::~ConfigSet() { Clear(); }
 
 void ConfigSet::Clear() {
-    std::vector<ConfigEntry*> pending;
-    if (root) pending.push_back(root);
-    while (!pending.empty()) {
-        ConfigEntry* node = pending.back();
-        pending.pop_back();
-        if (node->left) pending.push_back(node->left);
-        if (node->right) pending.push_back(node->right);
-        delete node;
-    }
+    DeleteTree(root);
     root = nullptr;
 }
 
 void ConfigSet::Splay(const char* key) {
-    if (!root) return;
-    ConfigEntry header;
-    ConfigEntry* leftMax = &header;
-    ConfigEntry* rightMin = &header;
-    ConfigEntry* t = root;
-    while (true) {
-        const int c = std::strcmp(key, t->key);
-        if (c < 0) {
-            if (!t->left) break;
-            if (std::strcmp(key, t->left->key) < 0) {
-                ConfigEntry* y = t->left;
-                t->left = y->right;
-                y->right = t;
-                t = y;
-                if (!t->left) break;
-            }
-            rightMin->left = t;
-            rightMin = t;
-            t = t->left;
-        } else if (c > 0) {
-            if (!t->right) break;
-            if (std::strcmp(key, t->right->key) > 0) {
-                ConfigEntry* y = t->right;
-                t->right = y->left;
-                y->left = t;
-                t = y;
-                if (!t->right) break;
-            }
-            leftMax->right = t;
-            leftMax = t;
-            t = t->right;
-        } else {
-            break;
-        }
-    }
-    leftMax->right = t->left;
-    rightMin->left = t->right;
-    t->left = header.right;
-    t->right = header.left;
-    root = t;
+    root = SplayTree(root, [key](const ConfigEntry& node) { return std::strcmp(key, node.key); });
 }
 
 void ConfigSet::Set(const char* key, const Value& value) {

@@ -1,0 +1,63 @@
+#pragma once
+// Top-down splaying shared by the library's self-adjusting trees. A node has
+// `left` and `right` links; compare(node) orders the key against the node
+// (< 0 before, 0 equal, > 0 after).
+#include <vector>
+
+template <class Node, class Compare>
+Node* SplayTree(Node* t, Compare compare) {
+    if (!t) return t;
+    Node header;
+    Node* leftMax = &header;
+    Node* rightMin = &header;
+    while (true) {
+        const int c = compare(*t);
+        if (c < 0) {
+            if (!t->left) break;
+            if (compare(*t->left) < 0) {
+                Node* y = t->left;
+                t->left = y->right;
+                y->right = t;
+                t = y;
+                if (!t->left) break;
+            }
+            rightMin->left = t;
+            rightMin = t;
+            t = t->left;
+        } else if (c > 0) {
+            if (!t->right) break;
+            if (compare(*t->right) > 0) {
+                Node* y = t->right;
+                t->right = y->left;
+                y->left = t;
+                t = y;
+                if (!t->right) break;
+            }
+            leftMax->right = t;
+            leftMax = t;
+            t = t->right;
+        } else {
+            break;
+        }
+    }
+    leftMax->right = t->left;
+    rightMin->left = t->right;
+    t->left = header.right;
+    t->right = header.left;
+    header.left = header.right = nullptr;
+    return t;
+}
+
+// Frees every node without recursion: a splay tree may be a chain as long as itself.
+template <class Node>
+void DeleteTree(Node* root) {
+    std::vector<Node*> pending;
+    if (root) pending.push_back(root);
+    while (!pending.empty()) {
+        Node* node = pending.back();
+        pending.pop_back();
+        if (node->left) pending.push_back(node->left);
+        if (node->right) pending.push_back(node->right);
+        delete node;
+    }
+}
