@@ -6,13 +6,10 @@
 #include <vector>
 
 namespace {
-MessageBoxHook messageBoxHook = nullptr;
 bool browseNoInitialFolder = false;
+FolderPickerHook folderPickerHook = nullptr;
 
-int AskUser(HWND owner, const char* text, UINT style) {
-    if (messageBoxHook) return messageBoxHook(owner, text, style);
-    return ::MessageBoxA(owner, text, nullptr, style);
-}
+int AskUser(HWND owner, const char* text, UINT style) { return ShowMessageBox(owner, text, nullptr, style); }
 
 class Handle {
 public:
@@ -71,8 +68,6 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM) {
 }
 }  // namespace
 
-void SetMessageBoxHook(MessageBoxHook hook) { messageBoxHook = hook; }
-
 bool FileExists(StrPP name) {
     WIN32_FIND_DATAA found;
     HANDLE search = ::FindFirstFileA(name, &found);
@@ -127,7 +122,10 @@ void FindFiles(StrPP folder, StrPP pattern, EList<FileString>& found, bool recur
     ::FindClose(search);
 }
 
+void SetFolderPickerHook(FolderPickerHook hook) { folderPickerHook = hook; }
+
 StrPP BrowseForFolder(bool withEditBox, bool noInitialFolder) {
+    if (folderPickerHook) return folderPickerHook(withEditBox, noInitialFolder);
     IMalloc* shellMalloc = nullptr;
     if (FAILED(::SHGetMalloc(&shellMalloc)) || !shellMalloc) return StrPP("");
     browseNoInitialFolder = noInitialFolder;

@@ -4,6 +4,7 @@
 #include "foundation/EArray.h"
 #include "foundation/Export.h"
 #include "foundation/FileString.h"
+#include "platform/Wnd.h"
 #include <windows.h>
 
 VELLANTS_API bool FileExists(StrPP name);
@@ -11,6 +12,9 @@ VELLANTS_API DWORD FileSize(StrPP name);
 VELLANTS_API int ValidatePath(StrPP folder, bool offerCreate, HWND parent);
 VELLANTS_API void FindFiles(StrPP folder, StrPP pattern, EList<FileString>& found, bool recurse);
 VELLANTS_API StrPP BrowseForFolder(bool withEditBox, bool noInitialFolder);
+// Stands in for the folder picker (tests); the shell's picker is the default.
+using FolderPickerHook = StrPP (*)(bool withEditBox, bool noInitialFolder);
+VELLANTS_API void SetFolderPickerHook(FolderPickerHook hook);
 // Whole file into a new block of size + 1 bytes (the caller writes the terminator
 // at index size and frees the block); size -1 when the file cannot be opened.
 VELLANTS_API void ReadWholeFile(const char* name, char*& data, int& size);
@@ -18,7 +22,3 @@ VELLANTS_API void ReadFileInto(const char* name, void* data, int& size);
 VELLANTS_API bool WriteWholeFile(const char* name, const void* data, int size);
 VELLANTS_API int RunProgram(char* commandLine, bool wait);
 VELLANTS_API bool FileTimeEquals(const char* name, FILETIME when);
-
-// Test seam for ValidatePath's question and notice; the real message box is the default.
-using MessageBoxHook = int (*)(HWND owner, const char* text, UINT style);
-VELLANTS_API void SetMessageBoxHook(MessageBoxHook hook);

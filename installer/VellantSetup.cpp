@@ -1,6 +1,6 @@
 #include "installer/VellantSetup.h"
 
-VellantSetup::VellantSetup(CWnd* parent) : CDialog(kSetupDialogTemplate, parent) {}
+VellantSetup::VellantSetup(CWnd* parent) : TTDialog(kSetupDialogTemplate, parent) {}
 
 VellantSetup::~VellantSetup() = default;
 
@@ -9,10 +9,15 @@ void VellantSetup::OnOK() {}
 void VellantSetup::OnCancel() {}
 
 void VellantSetup::DoDataExchange(CDataExchange* dx) {
-    DDX_Check(dx, 4009, m_allWire);
-    DDX_Check(dx, 4042, m_allRouter);
-    DDX_Check(dx, 4041, m_allMill);
-    DDX_Check(dx, 4008, m_allLathe);
+    DDX_Control(dx, kIdHelpLink, m_helpLink);
+    DDX_Control(dx, kIdInfoButton, m_infoButton);
+    DDX_Control(dx, kIdConfigList, m_configList);
+    DDX_Control(dx, kIdSelectList, m_selectList);
+    DDX_Control(dx, kIdToolbarList, m_toolbarList);
+    DDX_Check(dx, kIdAllWire, m_allWire);
+    DDX_Check(dx, kIdAllRouter, m_allRouter);
+    DDX_Check(dx, kIdAllMill, m_allMill);
+    DDX_Check(dx, kIdAllLathe, m_allLathe);
 }
 
 void VellantSetup::ScanConfigFiles() {

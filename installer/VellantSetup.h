@@ -5,6 +5,9 @@
 #include "foundation/PathString.h"
 #include "installer/McConfigFile.h"
 #include "platform/afxwin.h"
+#include "widgets/HyperLink.h"
+#include "widgets/TTDialog.h"
+#include "widgets/UniButton.h"
 #include <vector>
 
 class ProgramConfiguration;
@@ -19,10 +22,36 @@ ConfigFiles* HostFolders();
 bool IsOldWindowsNT();
 
 constexpr UINT kSetupDialogTemplate = 19041;
+constexpr UINT kSetupBitmap = 5050;
 
-class VELLANTS_API VellantSetup : public CDialog {
+// Control identifiers of the host's setup dialog template.
+enum SetupControl : UINT {
+    kIdInfoButton = 2199,
+    kIdSingleConfig = 2776,
+    kIdAddFolder = 2786,
+    kIdConfigList = 3157,
+    kIdSelectList = 4000,
+    kIdAllLathe = 4008,
+    kIdAllWire = 4009,
+    kIdAllMill = 4041,
+    kIdAllRouter = 4042,
+    kIdHelpLink = 4049,
+    kIdLastScope = 4069,
+    kIdSelectNote = 1571,
+    kIdOpMgr = 15000,
+    kIdToolbar = 15001,
+    kIdToolbarList = 15002,
+    kIdEditor = 15003,
+    kIdOpMgrButton = 15004,
+    kIdOpMgrToolDefs = 15005,
+    kIdOpMgrDisableToolpath = 15006,
+};
+
+class VELLANTS_API VellantSetup : public TTDialog {
 public:
     explicit VellantSetup(CWnd* parent = nullptr);
+    // The option check boxes in flag order, and the scope button of each kind.
+    static const UINT kOptionBoxes[kOptionCount];
     ~VellantSetup() override;
 
     void Commit();
@@ -37,9 +66,35 @@ public:
     void OnCancel() override;
 
 protected:
+    DECLARE_MESSAGE_MAP()
     void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    void OnInfoIcon();
+    void OnSelchangeVellantSelect();
+    void OnSelendokMcConfigFile();
+    void OnAttachOpMgr();
+    void OnAttachOpMgrButton();
+    void OnAttachOpMgrToolDefs();
+    void OnAttachOpMgrDisableToolpath();
+    void OnAttachToolbar();
+    void OnAttachEditor();
+    void OnAllMill();
+    void OnAllRouter();
+    void OnAllLathe();
+    void OnAllWire();
+    void OnSingleConfig();
+    void OnAddMastercamDirectory();
 
 private:
+    void BuildMastercamList();
+    void SetAttachChecks();
+    // The line of the configuration-file list for one record.
+    static CString ListLine(const McConfigFile& record);
+    void OnScopeButton();
+    void ToggleOption(int option, BOOL& flag, UINT checkBox);
+    void EnableOptionBoxes(BOOL enable);
+    CString HelpPage() const;
+
     friend class VellantSetupProbe;
 
     PathString GetQTX2CAMPath();
@@ -62,6 +117,12 @@ private:
     void AddScannedFile(const CString& path, int version);
 
     std::vector<McConfigFile> m_configFiles;
+
+    CHyperLink m_helpLink;
+    CUniButton m_infoButton;
+    CComboBox m_configList;
+    CComboBox m_selectList;
+    CComboBox m_toolbarList;
 
     // Check-box states of the six options: 0 unchecked, 1 checked, 2 indeterminate.
     BOOL m_opMgrHook = FALSE;

@@ -1,8 +1,9 @@
 #pragma once
+#include "foundation/Export.h"
 // Byte string in the ANSI code page, shaped like the MFC class of the same name.
 #include <string>
 
-class CString {
+class VELLANTS_API CString {
 public:
     CString() = default;
     CString(const char* text) : text_(text ? text : "") {}
@@ -45,7 +46,7 @@ private:
     std::string text_;
 };
 
-CString operator+(const CString& a, const CString& b);
-CString operator+(const CString& a, const char* b);
-CString operator+(const char* a, const CString& b);
-CString operator+(const CString& a, char b);
+VELLANTS_API CString operator+(const CString& a, const CString& b);
+VELLANTS_API CString operator+(const CString& a, const char* b);
+VELLANTS_API CString operator+(const char* a, const CString& b);
+VELLANTS_API CString operator+(const CString& a, char b);

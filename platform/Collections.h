@@ -1,14 +1,15 @@
 #pragma once
+#include "foundation/Export.h"
 // MFC-shaped object root and string list.
 #include "CString.h"
 #include <list>
 
-class CObject {
+class VELLANTS_API CObject {
 public:
     virtual ~CObject() = default;
 };
 
-class CStringList : public CObject {
+class VELLANTS_API CStringList : public CObject {
 public:
     explicit CStringList(int blockSize = 10) : m_nBlockSize(blockSize) {}
     void AddTail(const CString& text) { items_.push_back(text); }

@@ -1,14 +1,37 @@
 #pragma once
+#include "foundation/Export.h"
 #include "Wnd.h"
 
 // A dialog made from a template in the host's resources.
-class CDialog : public CWnd {
+class VELLANTS_API CDialog : public CWnd {
 public:
+    CDialog() = default;
     CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
-    virtual BOOL OnInitDialog() { UpdateData(FALSE); return TRUE; }
-    virtual void OnOK() {}
-    virtual void OnCancel() {}
+    CDialog(const char* templateName, CWnd* parent) : m_lpszTemplateName(templateName), m_pParentWnd(parent) {}
+    ~CDialog() override;
 
-    UINT m_nIDTemplate;
-    CWnd* m_pParentWnd;
+    // A modeless window; the caller runs the message loop and destroys it.
+    BOOL Create(UINT templateId, CWnd* parent = nullptr);
+    BOOL Create(CWnd* parent = nullptr);
+    INT_PTR DoModal();
+    void EndDialog(int result);
+    BOOL DestroyWindow();
+
+    virtual BOOL OnInitDialog();
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+
+    UINT m_nIDTemplate = 0;
+    const char* m_lpszTemplateName = nullptr;
+    CWnd* m_pParentWnd = nullptr;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+
+private:
+    const char* TemplateName() const;
+    bool m_modal = false;
+    friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
 };
+
+VELLANTS_API INT_PTR CALLBACK AfxDlgProc(HWND window, UINT message, WPARAM w, LPARAM l);
