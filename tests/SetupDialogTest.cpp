@@ -1,0 +1,182 @@
+#include "SampleMastercam.h"
+#include "VellantSetupProbe.h"
+#include "foundation/FileUtils.h"
+#include "settings/ProgramConfiguration.h"
+#include <gtest/gtest.h>
+
+namespace {
+void Click(VellantSetup& setup, UINT id) {
+    ::SendMessageA(setup.m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(setup.DlgItem(id)));
+}
+
+int Check(VellantSetup& setup, UINT id) {
+    return static_cast<int>(::SendMessageA(setup.DlgItem(id), BM_GETCHECK, 0, 0));
+}
+
+void Choose(VellantSetup& setup, int line) {
+    ::SendMessageA(setup.DlgItem(kIdConfigList), CB_SETCURSEL, line, 0);
+    ::SendMessageA(setup.m_hWnd, WM_COMMAND, MAKEWPARAM(kIdConfigList, CBN_SELENDOK),
+                   reinterpret_cast<LPARAM>(setup.DlgItem(kIdConfigList)));
+}
+
+std::string ListItem(VellantSetup& setup, UINT list, int i) {
+    char text[512] = {0};
+    ::SendMessageA(setup.DlgItem(list), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+int ListCount(VellantSetup& setup, UINT list) {
+    return static_cast<int>(::SendMessageA(setup.DlgItem(list), CB_GETCOUNT, 0, 0));
+}
+
+class SetupDialog : public ::testing::Test {
+protected:
+    void SetUp() override { SetVellantConfig(&settings, nullptr); }
+    void TearDown() override {
+        setup.DestroyWindow();
+        SetVellantConfig(nullptr, nullptr);
+        SetFolderPickerHook(nullptr);
+    }
+    bool Open() { return setup.Create(kSetupDialogTemplate) != FALSE; }
+
+    RegistrySandbox registry;
+    TempFolder temp;
+    SampleInstall mcam9{temp, 9};
+    ProgramConfiguration settings{"test", "test"};
+    VellantSetup setup;
+    VellantSetupProbe probe{setup};
+};
+
+TEST_F(SetupDialog, MillFilesThatDisagreeShowIndeterminate) {
+    mcam9.AddCfg("a.cfg", SampleCfg(kMillLine, " QTX_V2"));
+    mcam9.AddCfg("b.cfg", SampleCfg(kMillLine));
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(ListCount(setup, kIdConfigList), 2);
+    EXPECT_EQ(ListItem(setup, kIdConfigList, 0).substr(0, 11), "Mill9 -- a.");
+    EXPECT_EQ(Check(setup, kIdEditor), BST_INDETERMINATE);
+    EXPECT_EQ(Check(setup, kIdToolbar), BST_UNCHECKED);
+    EXPECT_EQ(Check(setup, kIdAllMill), BST_CHECKED);
+    EXPECT_EQ(ListItem(setup, kIdSelectList, 0), "Mastercam");
+    EXPECT_EQ(::SendMessageA(setup.DlgItem(kIdSelectList), CB_GETCURSEL, 0, 0), 0);
+
+    Click(setup, kIdEditor);  // indeterminate becomes unchecked
+    EXPECT_EQ(Check(setup, kIdEditor), BST_UNCHECKED);
+    Click(setup, kIdEditor);
+    EXPECT_EQ(Check(setup, kIdEditor), BST_CHECKED);
+}
+
+TEST_F(SetupDialog, IndeterminateThenCommitTurnsTheOptionOff) {
+    const std::string a = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine, " QTX_V2"));
+    mcam9.AddCfg("b.cfg", SampleCfg(kMillLine));
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(Check(setup, kIdEditor), BST_INDETERMINATE);
+    setup.Commit();
+    for (const McConfigFile& record : probe.Records()) EXPECT_FALSE(record.installed[kEditor]);
+    EXPECT_NE(ReadFileText(a).find("851. NC editor?pfe32"), std::string::npos);
+}
+
+TEST_F(SetupDialog, NoMillFileLeavesMillScopeDisabled) {
+    mcam9.AddCfg("lathe.cfg", SampleCfg(kLatheLine, " QTX_V2"));
+    ASSERT_TRUE(Open());
+    EXPECT_FALSE(::IsWindowEnabled(setup.DlgItem(kIdAllMill)));
+    EXPECT_TRUE(::IsWindowEnabled(setup.DlgItem(kIdAllLathe)));
+    EXPECT_FALSE(::IsWindowEnabled(setup.DlgItem(kIdAllWire)));
+    EXPECT_EQ(Check(setup, kIdEditor), BST_UNCHECKED);  // the template's state: no scope ran
+    Click(setup, kIdAllLathe);
+    ::SendMessageA(setup.DlgItem(kIdAllLathe), BM_SETCHECK, BST_CHECKED, 0);
+    Click(setup, kIdAllLathe);
+    EXPECT_EQ(Check(setup, kIdEditor), BST_CHECKED);
+}
+
+TEST_F(SetupDialog, ChoosingAFileListsItsToolbarAndEditsOneRecord) {
+    std::string buttons = SampleCfg(kMillLine, " pfe32", 5);
+    buttons.replace(buttons.find("2400. Toolbar end? 0"), 20, "[end of toolbar]");
+    mcam9.AddCfg("a.cfg", buttons);
+    mcam9.AddCfg("b.cfg", SampleCfg(kMillLine));
+    ASSERT_TRUE(Open());
+    Choose(setup, 0);
+    ASSERT_EQ(ListCount(setup, kIdToolbarList), 5);
+    EXPECT_EQ(ListItem(setup, kIdToolbarList, 0), "(B1): a");
+    EXPECT_EQ(ListItem(setup, kIdToolbarList, 4), "(B5): e");
+    EXPECT_EQ(Check(setup, kIdSingleConfig), BST_CHECKED);
+    EXPECT_EQ(Check(setup, kIdAllMill), BST_UNCHECKED);
+    Click(setup, kIdEditor);
+    EXPECT_TRUE(probe.Records()[0].wanted[kEditor]);
+    EXPECT_FALSE(probe.Records()[1].wanted[kEditor]);
+    Click(setup, kIdSingleConfig);
+    EXPECT_FALSE(::IsWindowEnabled(setup.DlgItem(kIdEditor)));
+    EXPECT_EQ(Check(setup, kIdEditor), BST_UNCHECKED);
+    EXPECT_TRUE(probe.Records()[0].wanted[kEditor]);
+}
+
+std::string pickedFolder;
+StrPP PickFolder(bool, bool) { return StrPP(pickedFolder.c_str()); }
+
+TEST_F(SetupDialog, AddingAFolderSelectsItsLastFile) {
+    mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
+    TempFolder own;
+    WriteFileText(own / "mine.cfg", SampleCfg(kMillLine, " QTX_V2"));
+    pickedFolder = own.Path();
+    SetFolderPickerHook(PickFolder);
+    ASSERT_TRUE(Open());
+    Click(setup, kIdAddFolder);
+    ASSERT_EQ(probe.Records().size(), 2u);
+    EXPECT_EQ(probe.Records()[1].version, 0);
+    EXPECT_EQ(::SendMessageA(setup.DlgItem(kIdConfigList), CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(ListItem(setup, kIdConfigList, 1), "Mill -- " + (own / "mine.cfg"));
+    EXPECT_EQ(Check(setup, kIdLastScope), BST_CHECKED);
+    EXPECT_EQ(Check(setup, kIdEditor), BST_CHECKED);
+    pickedFolder = "";  // cancelled: nothing changes
+    Click(setup, kIdAddFolder);
+    EXPECT_EQ(probe.Records().size(), 2u);
+}
+
+TEST_F(SetupDialog, ToolTipsComeFromStringResources) {
+    mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
+    ASSERT_TRUE(Open());
+    HWND tips = setup.ToolTipWindow();
+    ASSERT_NE(tips, nullptr);
+    TOOLTIPTEXTA request = {};
+    request.hdr.hwndFrom = tips;
+    request.hdr.idFrom = reinterpret_cast<UINT_PTR>(setup.DlgItem(kIdOpMgr));
+    request.hdr.code = TTN_NEEDTEXTA;
+    request.uFlags = TTF_IDISHWND;
+    ::SendMessageA(setup.m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
+    ASSERT_NE(request.lpszText, nullptr);
+    EXPECT_STREQ(request.lpszText, "Installs the operations-manager C-hook.");
+}
+
+TEST_F(SetupDialog, ToolTipsCanBeSwitchedOff) {
+    settings.SetEntry("Program.Toggle.DisableToolTips", Value(1));
+    mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(setup.ToolTipWindow(), nullptr);
+}
+
+// The tool-tip base on a dialog of its own: long texts and controls without an id.
+TEST(SetupDialogToolTips, LongTextsAreCutAndUnnumberedControlsShowNothing) {
+    TTDialog dialog(30000, nullptr);
+    ASSERT_TRUE(dialog.Create(30000u));
+    TOOLTIPTEXTA request = {};
+    request.hdr.hwndFrom = dialog.ToolTipWindow();
+    request.hdr.code = TTN_NEEDTEXTA;
+    request.uFlags = TTF_IDISHWND;
+    request.hdr.idFrom = reinterpret_cast<UINT_PTR>(::GetDlgItem(dialog.m_hWnd, 30010));
+    ::SendMessageA(dialog.m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
+    ASSERT_NE(request.lpszText, nullptr);
+    EXPECT_EQ(std::string(request.lpszText), std::string(511, 'L'));
+    TOOLTIPTEXTA none = {};
+    none.hdr.hwndFrom = dialog.ToolTipWindow();
+    none.hdr.code = TTN_NEEDTEXTA;
+    none.uFlags = TTF_IDISHWND;
+    HWND unnumbered = ::FindWindowExA(dialog.m_hWnd, nullptr, "Static", "no id");
+    ASSERT_NE(unnumbered, nullptr);
+    none.hdr.idFrom = reinterpret_cast<UINT_PTR>(unnumbered);
+    ::SendMessageA(dialog.m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&none));
+    EXPECT_EQ(none.lpszText, nullptr);
+    LOGFONTA font = {};
+    ASSERT_TRUE(dialog.DialogFont().GetLogFont(&font));
+    EXPECT_STREQ(font.lfFaceName, "System");
+    dialog.DestroyWindow();
+}
+}  // namespace

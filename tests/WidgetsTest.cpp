@@ -1,0 +1,185 @@
+#include "Sandbox.h"
+#include "widgets/HyperLink.h"
+#include "widgets/UniButton.h"
+#include <gtest/gtest.h>
+#include <shellapi.h>
+#include <vector>
+
+namespace {
+const UINT kTemplate = 30000;
+const UINT kButton = 30001;
+const UINT kLink = 30002;
+
+// A parent that counts what its widgets tell it.
+class WidgetDialog : public CDialog {
+public:
+    WidgetDialog() : CDialog(kTemplate, nullptr) {}
+    int clicks = 0;
+    std::vector<int> codes;
+    CUniButton button;
+    CHyperLink link;
+
+    LRESULT WindowProc(UINT message, WPARAM w, LPARAM l) override {
+        if (message == ShapedButtonMessage()) codes.push_back(static_cast<int>(w));
+        if (message == WM_COMMAND && LOWORD(w) == kButton) ++clicks;
+        return CDialog::WindowProc(message, w, l);
+    }
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override {
+        DDX_Control(dx, kButton, button);
+        DDX_Control(dx, kLink, link);
+    }
+};
+
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+std::vector<std::string> messages;
+int RecordMessage(HWND, const char* text, UINT) {
+    messages.push_back(text);
+    return IDOK;
+}
+
+std::string ProbeLog() { return TestProgramFolder() + "linkprobe.log"; }
+
+int ProbeOpenings() {
+    const std::string log = ReadFileText(ProbeLog());
+    int count = 0;
+    for (size_t at = log.find("opened"); at != std::string::npos; at = log.find("opened", at + 1)) ++count;
+    return count;
+}
+
+bool WaitForOpenings(int count) {
+    for (int i = 0; i < 200; ++i) {
+        if (ProbeOpenings() >= count) return true;
+        ::Sleep(50);
+    }
+    return false;
+}
+
+void Pump() {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+}
+
+class Widgets : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dialog.Create(kTemplate));
+        ::SetWindowPos(dialog.m_hWnd, HWND_TOPMOST, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        dialog.button.SetBitmaps(RGB(255, 0, 0), 5050, 5050, 0, 0);
+        Pump();
+        ::DeleteFileA(ProbeLog().c_str());
+        SetMessageBoxHook(RecordMessage);
+        messages.clear();
+    }
+    void TearDown() override { SetMessageBoxHook(nullptr); }
+    WidgetDialog dialog;
+};
+
+TEST_F(Widgets, ShapedButtonClicksOnlyInsideItsShape) {
+    HWND button = dialog.button.m_hWnd;
+    const SIZE size = dialog.button.GetShapeSize();
+    EXPECT_EQ(size.cx, 32);
+    EXPECT_EQ(size.cy, 32);
+    ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, At(1, 1));
+    ::SendMessageA(button, WM_LBUTTONUP, 0, At(1, 1));
+    EXPECT_EQ(dialog.clicks, 0);
+    ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, At(16, 16));
+    ::SendMessageA(button, WM_LBUTTONUP, 0, At(16, 16));
+    EXPECT_EQ(dialog.clicks, 1);
+    ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, At(16, 16));
+    ::SendMessageA(button, WM_MOUSEMOVE, MK_LBUTTON, At(1, 30));
+    ::SendMessageA(button, WM_LBUTTONUP, 0, At(1, 30));  // released outside the shape
+    EXPECT_EQ(dialog.clicks, 1);
+}
+
+TEST_F(Widgets, ShapedButtonReportsEnterAndLeaveOnce) {
+    HWND button = dialog.button.m_hWnd;
+    ::SendMessageA(button, WM_MOUSEMOVE, 0, At(16, 16));
+    ::SendMessageA(button, WM_MOUSEMOVE, 0, At(17, 16));
+    ::SendMessageA(button, WM_MOUSEMOVE, 0, At(0, 0));
+    ::SendMessageA(button, WM_MOUSEMOVE, 0, At(1, 0));
+    EXPECT_EQ(dialog.codes, (std::vector<int>{1, 0}));
+    ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, At(16, 16));
+    EXPECT_EQ(dialog.codes.back(), 2);
+    ::SendMessageA(button, WM_LBUTTONUP, 0, At(16, 16));
+}
+
+TEST_F(Widgets, LinkWithoutTargetOpensItsText) {
+    EXPECT_STREQ(dialog.link.GetURL(), "Help");
+    EXPECT_STREQ(dialog.link.ToolTipText(), "Help");
+}
+
+TEST_F(Widgets, LinkOpensOncePerClickAndByTheSpaceBar) {
+    const std::string probe = TestProgramFolder() + "linkprobe.exe";
+    dialog.link.SetURL(probe.c_str());
+    HWND link = dialog.link.m_hWnd;
+    EXPECT_FALSE(dialog.link.GetVisited());
+    ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, At(2, 2));
+    ::SendMessageA(link, WM_LBUTTONUP, 0, At(2, 2));
+    ASSERT_TRUE(WaitForOpenings(1));
+    EXPECT_TRUE(dialog.link.GetVisited());
+    ::SendMessageA(link, WM_KEYDOWN, VK_SPACE, 0);
+    ASSERT_TRUE(WaitForOpenings(2));
+    ::Sleep(300);
+    EXPECT_EQ(ProbeOpenings(), 2);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Widgets, LinkPressedAndReleasedOutsideOpensNothing) {
+    dialog.link.SetURL((TestProgramFolder() + "linkprobe.exe").c_str());
+    HWND link = dialog.link.m_hWnd;
+    ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, At(2, 2));
+    ::SendMessageA(link, WM_MOUSEMOVE, MK_LBUTTON, At(2, 2));
+    ::SendMessageA(link, WM_MOUSEMOVE, MK_LBUTTON, At(-50, 300));
+    ::SendMessageA(link, WM_LBUTTONUP, 0, At(-50, 300));
+    ::Sleep(500);
+    EXPECT_EQ(ProbeOpenings(), 0);
+}
+
+TEST_F(Widgets, LinkFailureNamesTheReason) {
+    RegistrySandbox registry;
+    HKEY classes = nullptr;
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, "Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes, nullptr);
+    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, classes);
+    dialog.link.SetURL("C:\\no\\such\\page.htm");
+    ::SendMessageA(dialog.link.m_hWnd, WM_KEYDOWN, VK_SPACE, 0);
+    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    ::RegCloseKey(classes);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].find("Can't open link:\n\n"), 0u);
+    EXPECT_NE(messages[0].find("not found."), std::string::npos);
+    EXPECT_FALSE(dialog.link.GetVisited());
+}
+
+TEST_F(Widgets, LinkFallsBackToTheHtmCommand) {
+    RegistrySandbox registry;
+    HKEY classes = nullptr;
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, "Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes, nullptr);
+    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, classes);
+    const std::string probe = TestProgramFolder() + "linkprobe.exe";
+    SetRegText(HKEY_CLASSES_ROOT, ".htm", nullptr, "probefile");
+    SetRegText(HKEY_CLASSES_ROOT, "probefile\\shell\\open\\command", nullptr, "\"" + probe + "\" \"%1\"");
+    EXPECT_GT(reinterpret_cast<INT_PTR>(CHyperLink::GotoURL("C:\\missing\\page.htm", SW_SHOW)), 32);
+    ASSERT_TRUE(WaitForOpenings(1));
+    EXPECT_NE(ReadFileText(ProbeLog()).find("C:\\missing\\page.htm"), std::string::npos);
+    const std::string tooLong = "C:\\" + std::string(700, 'p') + ".htm";
+    EXPECT_EQ(reinterpret_cast<INT_PTR>(CHyperLink::GotoURL(tooLong.c_str(), SW_SHOW)), SE_ERR_OOM);
+    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    ::RegCloseKey(classes);
+}
+
+TEST_F(Widgets, LinkStyleChanges) {
+    EXPECT_EQ(dialog.link.GetLinkStyle(), 0x15u);
+    EXPECT_FALSE(dialog.link.ModifyLinkStyle(kLinkUseHover, kLinkUseHover));
+    EXPECT_EQ(dialog.link.GetLinkStyle(), 0x15u);
+    EXPECT_TRUE(dialog.link.ModifyLinkStyle(kLinkUnderline, kLinkUseHover));
+    EXPECT_EQ(dialog.link.GetLinkStyle(), 0x16u);
+    EXPECT_STREQ(LinkFailureReason(31), "There is no application associated\nwith the given filename extension.");
+    EXPECT_STREQ(LinkFailureReason(99), "Unknown Error (99) occurred.");
+}
+}  // namespace
