@@ -1,8 +1,6 @@
 #include "widgets/HyperLink.h"
-#include "foundation/FileUtils.h"
 #include <shellapi.h>
 #include <cstring>
-#include <vector>
 
 namespace {
 HyperLinkColours colours = {RGB(0, 0, 255), RGB(128, 0, 128), RGB(128, 0, 128), RGB(255, 0, 0)};
