@@ -69,18 +69,7 @@ MessageRecord Lexicon::Translate(const MessageRecord& record) {
     }
     Node* node = new Node;
     node->record = record;
-    if (root) {
-        if (record < root->record) {
-            node->left = root->left;
-            node->right = root;
-            root->left = nullptr;
-        } else {
-            node->right = root->right;
-            node->left = root;
-            root->right = nullptr;
-        }
-    }
-    root = node;
+    root = InsertAtRoot(root, node, root && record < root->record);
     return record;
 }
 
@@ -100,15 +89,7 @@ StrPP Lexicon::TextOf(int number) {
 void Lexicon::Remove(const MessageRecord& record) {
     Splay(record);
     if (!root || !(root->record == record)) return;
-    Node* old = root;
-    if (!old->left) {
-        root = old->right;
-    } else {
-        root = old->left;
-        Splay(record);
-        root->right = old->right;
-    }
-    delete old;
+    root = RemoveRoot(root, [&record](const Node& node) { return record < node.record ? -1 : node.record < record ? 1 : 0; });
 }
 
 void Lexicon::InOrder(const std::function<void(const MessageRecord&)>& visit) const {

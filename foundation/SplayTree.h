@@ -61,3 +61,35 @@ void DeleteTree(Node* root) {
         delete node;
     }
 }
+
+// Makes a new node the root of a tree just splayed on its key; `before` says
+// whether the new key orders before the old root's.
+template <class Node>
+Node* InsertAtRoot(Node* root, Node* node, bool before) {
+    if (root) {
+        if (before) {
+            node->left = root->left;
+            node->right = root;
+            root->left = nullptr;
+        } else {
+            node->right = root->right;
+            node->left = root;
+            root->right = nullptr;
+        }
+    }
+    return node;
+}
+
+// Deletes the root of a tree just splayed on its key and returns the new root.
+template <class Node, class Compare>
+Node* RemoveRoot(Node* root, Compare compare) {
+    Node* old = root;
+    if (!old->left) {
+        root = old->right;
+    } else {
+        root = SplayTree(old->left, compare);
+        root->right = old->right;
+    }
+    delete old;
+    return root;
+}

@@ -10,17 +10,6 @@
 #include <cstring>
 
 namespace {
-const char* KindName(int kind) {
-    switch (kind) {
-        case kMill: return "Mill";
-        case kLathe: return "Lathe";
-        case kWire: return "Wire";
-        case kDesign: return "Design";
-        case kDraft: return "Draft";
-        default: return "Mastercam";
-    }
-}
-
 void PrintWhere() {
     int nine = 9;
     int eight = 8;
@@ -35,7 +24,7 @@ void PrintList() {
     setup.ScanConfigFiles();
     static const char* const names[kOptionCount] = {"hook", "button", "tooldefs", "disable", "toolbar", "editor"};
     for (const McConfigFile& record : setup.Records()) {
-        std::printf("%-9s v%d  %s\n", KindName(record.kind), record.version, static_cast<const char*>(record.path));
+        std::printf("%-9s v%d  %s\n", KindLabel(record.kind), record.version, static_cast<const char*>(record.path));
         std::printf("           ");
         for (int i = 0; i < kOptionCount; ++i) std::printf(" %s=%d", names[i], record.installed[i] ? 1 : 0);
         std::printf("\n");

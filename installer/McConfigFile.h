@@ -1,4 +1,5 @@
 #pragma once
+#include "foundation/Export.h"
 #include "platform/CString.h"
 #include <cstdint>
 
@@ -24,3 +25,6 @@ struct McConfigFile {
     bool installed[kOptionCount] = {};
     bool wanted[kOptionCount] = {};
 };
+
+// The label of a kind in the file list: "Mastercam" for any code but 1 to 5.
+VELLANTS_API const char* KindLabel(int kind);

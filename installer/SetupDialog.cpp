@@ -9,17 +9,6 @@
 
 namespace {
 const char* const kHelpTopic = "Help\\QTX_Add_ons\\OEM\\CNCSoftware\\MastercamOptions";
-
-const char* KindLabel(int kind) {
-    switch (kind) {
-        case kMill: return "Mill";
-        case kLathe: return "Lathe";
-        case kWire: return "Wire";
-        case kDesign: return "Design";
-        case kDraft: return "Draft";
-        default: return "Mastercam";
-    }
-}
 }  // namespace
 
 const UINT VellantSetup::kOptionBoxes[kOptionCount] = {kIdOpMgr, kIdOpMgrButton, kIdOpMgrToolDefs,

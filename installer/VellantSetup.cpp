@@ -24,3 +24,14 @@ void VellantSetup::ScanConfigFiles() {
     m_configFiles.clear();
     GetCFGFiles();
 }
+
+const char* KindLabel(int kind) {
+    switch (kind) {
+        case kMill: return "Mill";
+        case kLathe: return "Lathe";
+        case kWire: return "Wire";
+        case kDesign: return "Design";
+        case kDraft: return "Draft";
+        default: return "Mastercam";
+    }
+}

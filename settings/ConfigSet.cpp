@@ -37,32 +37,13 @@ void ConfigSet::Set(const char* key, const Value& value) {
     ConfigEntry* node = new ConfigEntry;
     node->key = key;
     node->value = value;
-    if (root) {
-        if (std::strcmp(key, root->key) < 0) {
-            node->left = root->left;
-            node->right = root;
-            root->left = nullptr;
-        } else {
-            node->right = root->right;
-            node->left = root;
-            root->right = nullptr;
-        }
-    }
-    root = node;
+    root = InsertAtRoot(root, node, root && std::strcmp(key, root->key) < 0);
 }
 
 bool ConfigSet::Remove(const char* key) {
     Splay(key);
     if (!root || std::strcmp(key, root->key) != 0) return false;
-    ConfigEntry* old = root;
-    if (!old->left) {
-        root = old->right;
-    } else {
-        root = old->left;
-        Splay(key);
-        root->right = old->right;
-    }
-    delete old;
+    root = RemoveRoot(root, [key](const ConfigEntry& node) { return std::strcmp(key, node.key); });
     return true;
 }
 
