@@ -3,6 +3,7 @@
 // records and the ten option flags.
 #include "foundation/Export.h"
 #include "foundation/PathString.h"
+#include "installer/HostConfig.h"
 #include "installer/McConfigFile.h"
 #include "platform/afxwin.h"
 #include "widgets/HyperLink.h"
@@ -10,13 +11,6 @@
 #include "widgets/UniButton.h"
 #include <vector>
 
-class ProgramConfiguration;
-class ConfigFiles;
-
-// Hands the host's settings store and folder layout to the library.
-VELLANTS_API void SetVellantConfig(ProgramConfiguration* settings, ConfigFiles* folders);
-ProgramConfiguration* HostSettings();
-ConfigFiles* HostFolders();
 
 // Windows NT 4.0 and earlier cannot run the operations-manager companion.
 bool IsOldWindowsNT();
@@ -50,7 +44,7 @@ enum SetupControl : UINT {
 class VELLANTS_API VellantSetup : public TTDialog {
 public:
     explicit VellantSetup(CWnd* parent = nullptr);
-    // The option check boxes in flag order, and the scope button of each kind.
+    // The option check boxes, in flag order.
     static const UINT kOptionBoxes[kOptionCount];
     ~VellantSetup() override;
 

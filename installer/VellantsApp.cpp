@@ -1,5 +1,5 @@
 #include "installer/VellantsApp.h"
-#include "installer/VellantSetup.h"
+#include "installer/HostConfig.h"
 
 namespace {
 ProgramConfiguration* hostSettings = nullptr;

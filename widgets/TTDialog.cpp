@@ -1,6 +1,7 @@
 #include "widgets/TTDialog.h"
-#include "installer/VellantSetup.h"
+#include "installer/HostConfig.h"
 #include "settings/ProgramConfiguration.h"
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
