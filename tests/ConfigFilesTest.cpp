@@ -1,15 +1,10 @@
 #include "Sandbox.h"
+#include "platform/Collections.h"
 #include "environment/ConfigFiles.h"
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace {
-std::vector<std::string> Items(const CStringList& list) {
-    std::vector<std::string> items;
-    for (const CString& item : list) items.push_back(item.Str());
-    return items;
-}
-
 std::string UniqueName(const char* stem) { return stem + std::to_string(::GetCurrentProcessId()) + std::to_string(::GetTickCount()); }
 
 std::string AppData() {

@@ -1,16 +1,11 @@
 #include "Sandbox.h"
+#include "platform/Collections.h"
 #include "foundation/SECFileSystem.h"
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
 namespace {
-std::vector<std::string> Items(const CStringList& list) {
-    std::vector<std::string> items;
-    for (const CString& item : list) items.push_back(item.Str());
-    return items;
-}
-
 TEST(SECFileSystem, PathSplitting) {
     EXPECT_STREQ(SECFileSystem::GetFileName("C:\\a/b.txt"), "b.txt");
     EXPECT_STREQ(SECFileSystem::GetFileName("plain"), "plain");

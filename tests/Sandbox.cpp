@@ -1,4 +1,5 @@
 #include "Sandbox.h"
+#include "platform/Collections.h"
 #include <atomic>
 #include <fstream>
 #include <sstream>
@@ -105,4 +106,10 @@ std::string TestProgramFolder() {
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder(path);
     return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+std::vector<std::string> Items(const CStringList& list) {
+    std::vector<std::string> items;
+    for (const CString& item : list) items.push_back(item.Str());
+    return items;
 }

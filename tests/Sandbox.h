@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <filesystem>
 #include <string>
+#include <vector>
+
+class CStringList;
 
 class RegistrySandbox {
 public:
@@ -43,3 +46,6 @@ bool RegKeyExists(HKEY root, const char* key);
 
 // The folder of the running test program, with its trailing backslash.
 std::string TestProgramFolder();
+
+// The strings of a list, in order.
+std::vector<std::string> Items(const CStringList& list);
