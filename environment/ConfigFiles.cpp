@@ -1,6 +1,7 @@
 #include "environment/ConfigFiles.h"
 #include "foundation/FileString.h"
 #include "foundation/FileUtils.h"
+#include "foundation/Owners.h"
 #include "foundation/SECFileSystem.h"
 #include <shellapi.h>
 #include <cstring>
@@ -50,20 +51,6 @@ CString Resolved(const PathString& folder, const CString& topic, std::initialize
     return path;
 }
 
-class DirectoryGuard {
-public:
-    DirectoryGuard() {
-        char folder[MAX_PATH + 1] = {0};
-        ::GetCurrentDirectoryA(MAX_PATH, folder);
-        saved = folder;
-    }
-    DirectoryGuard(const DirectoryGuard&) = delete;
-    DirectoryGuard& operator=(const DirectoryGuard&) = delete;
-    ~DirectoryGuard() { ::SetCurrentDirectoryA(saved); }
-
-private:
-    CString saved;
-};
 }  // namespace
 
 ConfigFiles::ConfigFiles(CString programName) {
@@ -80,7 +67,7 @@ ConfigFiles::~ConfigFiles() {
 
 void ConfigFiles::Build(const CString& programName, const CString& programFolder) {
     {
-        DirectoryGuard keep;
+        CurrentDirectoryGuard keep;
         const PathString own = PathString(programFolder) + "User";
         if (Writable(own)) {
             userFolder = own;

@@ -1,5 +1,6 @@
 #include "foundation/FileUtils.h"
 #include "environment/Messages.h"
+#include "foundation/Owners.h"
 #include <shlobj.h>
 #include <cstdio>
 #include <string>
@@ -10,37 +11,6 @@ bool browseNoInitialFolder = false;
 FolderPickerHook folderPickerHook = nullptr;
 
 int AskUser(HWND owner, const char* text, UINT style) { return ShowMessageBox(owner, text, nullptr, style); }
-
-class Handle {
-public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() { if (Valid()) ::CloseHandle(h_); }
-    bool Valid() const { return h_ && h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-
-// Remembers the current directory and puts it back on every way out.
-class CurrentDirectoryGuard {
-public:
-    CurrentDirectoryGuard() {
-        const DWORD needed = ::GetCurrentDirectoryA(0, nullptr);
-        std::vector<char> buffer(needed + 1, '\0');
-        ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-        saved_ = buffer.data();
-    }
-    CurrentDirectoryGuard(const CurrentDirectoryGuard&) = delete;
-    CurrentDirectoryGuard& operator=(const CurrentDirectoryGuard&) = delete;
-    ~CurrentDirectoryGuard() { ::SetCurrentDirectoryA(saved_.c_str()); }
-    const std::string& Saved() const { return saved_; }
-
-private:
-    std::string saved_;
-};
 
 HANDLE OpenForReading(const char* name, DWORD share) {
     return ::CreateFileA(name, GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -70,14 +40,11 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM) {
 
 bool FileExists(StrPP name) {
     WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA(name, &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    ::FindClose(search);
-    return true;
+    return FindHandle(::FindFirstFileA(name, &found)).Valid();
 }
 
 DWORD FileSize(StrPP name) {
-    Handle file(OpenForReading(name, FILE_SHARE_READ));
+    ScopedHandle file(OpenForReading(name, FILE_SHARE_READ));
     if (!file.Valid()) return 0;
     return ::GetFileSize(file.Get(), nullptr);
 }
@@ -107,8 +74,8 @@ void FindFiles(StrPP folder, StrPP pattern, EList<FileString>& found, bool recur
     folder += '\\';
 
     WIN32_FIND_DATAA match;
-    HANDLE search = ::FindFirstFileA(folder + pattern, &match);
-    if (search == INVALID_HANDLE_VALUE) return;
+    FindHandle search(::FindFirstFileA(folder + pattern, &match));
+    if (!search) return;
     do {
         const std::string name(match.cFileName);
         if (name == "." || name == "..") continue;
@@ -118,8 +85,7 @@ void FindFiles(StrPP folder, StrPP pattern, EList<FileString>& found, bool recur
         found.Append(FileString(FullPathOf(joined).c_str()));
         if (recurse && (match.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             FindFiles(folder + name.c_str(), pattern, found, recurse);
-    } while (::FindNextFileA(search, &match));
-    ::FindClose(search);
+    } while (::FindNextFileA(search.Get(), &match));
 }
 
 void SetFolderPickerHook(FolderPickerHook hook) { folderPickerHook = hook; }
@@ -146,7 +112,7 @@ StrPP BrowseForFolder(bool withEditBox, bool noInitialFolder) {
 void ReadWholeFile(const char* name, char*& data, int& size) {
     data = nullptr;
     size = -1;
-    Handle file(OpenForReading(name, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    ScopedHandle file(OpenForReading(name, FILE_SHARE_READ | FILE_SHARE_WRITE));
     if (!file.Valid()) return;
     LARGE_INTEGER length;
     if (!::GetFileSizeEx(file.Get(), &length) || length.QuadPart > 0x7FFFFFFE) return;
@@ -165,14 +131,14 @@ void ReadWholeFile(const char* name, char*& data, int& size) {
 }
 
 void ReadFileInto(const char* name, void* data, int& size) {
-    Handle file(OpenForReading(name, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    ScopedHandle file(OpenForReading(name, FILE_SHARE_READ | FILE_SHARE_WRITE));
     DWORD read = 0;
     if (file.Valid() && size > 0) ::ReadFile(file.Get(), data, static_cast<DWORD>(size), &read, nullptr);
     size = static_cast<int>(read);
 }
 
 bool WriteWholeFile(const char* name, const void* data, int size) {
-    Handle file(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedHandle file(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     DWORD written = 0;
     if (size <= 0) return true;
@@ -187,8 +153,8 @@ int RunProgram(char* commandLine, bool wait) {
     PROCESS_INFORMATION process = {};
     if (!::CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return -1;
-    Handle processHandle(process.hProcess);
-    Handle threadHandle(process.hThread);
+    ScopedHandle processHandle(process.hProcess);
+    ScopedHandle threadHandle(process.hThread);
     if (!wait) return 0;
     ::WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
@@ -197,7 +163,7 @@ int RunProgram(char* commandLine, bool wait) {
 }
 
 bool FileTimeEquals(const char* name, FILETIME when) {
-    Handle file(OpenForReading(name, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    ScopedHandle file(OpenForReading(name, FILE_SHARE_READ | FILE_SHARE_WRITE));
     if (!file.Valid()) return false;
     FILETIME written;
     if (!::GetFileTime(file.Get(), nullptr, nullptr, &written)) return false;

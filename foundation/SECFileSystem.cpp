@@ -1,4 +1,5 @@
 #include "foundation/SECFileSystem.h"
+#include "foundation/Owners.h"
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -19,19 +20,9 @@ private:
     UINT previous;
 };
 
-class File {
-public:
-    File(const char* name, DWORD access, DWORD disposition)
-        : handle(::CreateFileA(name, access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    ~File() { if (Valid()) ::CloseHandle(handle); }
-    bool Valid() const { return handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle; }
-
-private:
-    HANDLE handle;
-};
+ScopedHandle OpenFile(const char* name, DWORD access, DWORD disposition) {
+    return ScopedHandle(::CreateFileA(name, access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
 
 int LastSeparator(const CString& path) { return std::max(path.ReverseFind('\\'), path.ReverseFind('/')); }
 
@@ -44,10 +35,7 @@ bool Matches(DWORD found, int filter) {
 }
 
 bool FindOne(const CString& path, WIN32_FIND_DATAA& data) {
-    HANDLE search = ::FindFirstFileA(path, &data);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    ::FindClose(search);
-    return true;
+    return FindHandle(::FindFirstFileA(path, &data)).Valid();
 }
 }  // namespace
 
@@ -261,7 +249,7 @@ ULONGLONG SECFileSystem::GetTotalSpace64(const CString& path) const {
 bool SECFileSystem::IsReadOnly(const CString& folder) const {
     const CString probe = AppendPaths(folder, "xxxxtest.999");
     {
-        File test(probe, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
+        ScopedHandle test = OpenFile(probe, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
         if (!test.Valid()) return true;
     }
     return !::DeleteFileA(probe);
@@ -288,9 +276,9 @@ bool SECFileSystem::DeleteFiles(const CString& pattern, int attributes) {
 
 bool SECFileSystem::CopyFile(const CString& from, const CString& to) const {
     if (FileExists(to)) return false;
-    File source(from, GENERIC_READ, OPEN_EXISTING);
+    ScopedHandle source = OpenFile(from, GENERIC_READ, OPEN_EXISTING);
     if (!source.Valid()) return false;
-    File target(to, GENERIC_WRITE, CREATE_NEW);
+    ScopedHandle target = OpenFile(to, GENERIC_WRITE, CREATE_NEW);
     if (!target.Valid()) return false;
     std::vector<char> block(kBlock);
     DWORD read = 0;
@@ -302,8 +290,8 @@ bool SECFileSystem::CopyFile(const CString& from, const CString& to) const {
 }
 
 bool SECFileSystem::CompareFiles(const CString& a, const CString& b) const {
-    File first(a, GENERIC_READ, OPEN_EXISTING);
-    File second(b, GENERIC_READ, OPEN_EXISTING);
+    ScopedHandle first = OpenFile(a, GENERIC_READ, OPEN_EXISTING);
+    ScopedHandle second = OpenFile(b, GENERIC_READ, OPEN_EXISTING);
     if (!first.Valid() || !second.Valid()) return false;
     LARGE_INTEGER sizeA, sizeB;
     if (!::GetFileSizeEx(first.Get(), &sizeA) || !::GetFileSizeEx(second.Get(), &sizeB) ||

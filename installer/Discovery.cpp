@@ -7,12 +7,11 @@ const char* const kMill8Key = "SOFTWARE\\CNC Software, Inc.\\Mill8";
 
 // Opens a version's key; on success reports the version and reads "Directory".
 bool ReadInstallFolder(const char* keyName, int found, int* version, PathString& folder) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyA(HKEY_LOCAL_MACHINE, keyName, &key) != ERROR_SUCCESS) return false;
-    RegistryKey guard(key);
+    RegistryKey key;
+    if (::RegOpenKeyA(HKEY_LOCAL_MACHINE, keyName, key.Out()) != ERROR_SUCCESS) return false;
     if (version) *version = found;
     std::string directory;
-    ReadRegistryText(key, "Directory", MAX_PATH, directory);
+    ReadRegistryText(key.Get(), "Directory", MAX_PATH, directory);
     folder = directory.c_str();
     return true;
 }

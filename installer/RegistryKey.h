@@ -1,22 +1,8 @@
 #pragma once
-// Registry access shared by the installer: one owner per open key.
+// Registry access shared by the installer.
+#include "foundation/Owners.h"
 #include <windows.h>
 #include <string>
-
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    explicit RegistryKey(HKEY key) : key_(key) {}
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey() { if (key_) ::RegCloseKey(key_); }
-    HKEY* Out() { return &key_; }
-    HKEY Get() const { return key_; }
-    explicit operator bool() const { return key_ != nullptr; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 // The library's own key, under HKEY_CURRENT_USER.
 extern const char* const kQtx2camKey;
