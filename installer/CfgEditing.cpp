@@ -1,5 +1,6 @@
 // Rewrites a configuration file's editor line (851) and toolbar lines (2301 on),
 // and records a file's operations-manager options in the registry.
+#include "installer/Machine.h"
 #include "installer/RegistryKey.h"
 #include "installer/TextLines.h"
 #include "installer/VellantSetup.h"
@@ -8,145 +9,153 @@
 
 namespace {
 const char* const kOriginalEditor = "Mastercam Original Editor";
+const char* const kHostEditor = " QTX_V2";
+const char* const kFallbackEditor = "pfe32";
+// The shared value is read into a buffer of this size; a longer one does not fit.
+const size_t kSharedEditorBuffer = 256;
 const long kFirstButtonLine = 2301;
 const long kButtonLineLimit = 2498;
 
 // Toolbar lines read "2301. (B1) text? value": the prefix runs through the first
 // "?" and the one character after it.
-size_t ValueStart(const std::string& line) {
+size_t ValueStart(std::string_view line) {
     const size_t mark = line.find('?');
-    if (mark == std::string::npos) return line.size();
+    if (mark == std::string_view::npos) return line.size();
     return std::min(mark + 2, line.size());
 }
 
-std::string Prefix(const std::string& line) { return line.substr(0, ValueStart(line)); }
-std::string Value(const std::string& line) { return line.substr(ValueStart(line)); }
+std::string_view Prefix(std::string_view line) { return line.substr(0, ValueStart(line)); }
+std::string_view Value(std::string_view line) { return line.substr(ValueStart(line)); }
+bool HasMark(std::string_view line) { return line.find('?') != std::string_view::npos; }
+
+// A run of buttons goes on while lines are numbered one higher and carry a value.
+bool ContinuesRun(std::string_view line, long previous) { return LineNumber(line) == previous + 1 && HasMark(line); }
+
+bool IsHostButton(std::string_view line) {
+    return LineNumber(line) >= kFirstButtonLine && HasMark(line) && ContainsNoCase(line, "GOTOQTX*");
+}
 
 // The new last button: the number, then the old last line's text after its ") ".
-std::string ButtonLine(long number, const std::string& lastOfRun) {
+std::string ButtonLine(long number, std::string_view lastOfRun) {
     const size_t close = lastOfRun.find(')');
-    const std::string rest = close == std::string::npos ? std::string() : lastOfRun.substr(std::min(close + 2, lastOfRun.size()));
+    const std::string_view rest =
+        close == std::string_view::npos ? std::string_view() : lastOfRun.substr(std::min(close + 2, lastOfRun.size()));
     char head[64];
     std::snprintf(head, sizeof head, "%ld. (B%ld) ", number, number - 2300);
-    return head + rest;
+    return head + std::string(rest);
 }
 
-bool IsEditorLine(const std::string& line) { return StartsWith(line, "851. ") && line.find('?') != std::string::npos; }
-
-void StoreOriginalEditor(const std::string& editor) {
-    RegistryKey key;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kQtx2camKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Out(), nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    ::RegSetValueExA(key.Get(), kOriginalEditor, 0, REG_SZ, reinterpret_cast<const BYTE*>(editor.c_str()),
-                     static_cast<DWORD>(editor.size() + 1));
-}
-
-std::string OriginalEditor() {
-    RegistryKey key;
-    std::string editor;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kQtx2camKey, 0, KEY_ALL_ACCESS, key.Out()) == ERROR_SUCCESS &&
-        ReadRegistryText(key.Get(), kOriginalEditor, 256, editor))
-        return editor;
-    return "pfe32";
-}
+bool IsEditorLine(std::string_view line) { return StartsWith(line, "851. ") && HasMark(line); }
 
 // Shifts the run of buttons that starts at `at` one place down and puts the
 // host's entry on button 1; returns the index of the first line after the run.
-size_t InsertToolbarEntry(const std::vector<TextLine>& in, size_t at, std::vector<TextLine>& out) {
+size_t InsertToolbarEntry(const std::vector<LineView>& in, size_t at, LineWriter& out) {
     long n = LineNumber(in[at].text);
-    out.push_back({Prefix(in[at].text) + "gotoqtx*", in[at].eol});
-    std::string carried = Value(in[at].text);
+    out.Add(Prefix(in[at].text), "gotoqtx*", in[at].eol);
+    std::string_view carried = Value(in[at].text);
     size_t last = at;
     for (size_t i = at + 1;; ++i) {
-        // Any line that does not continue the numbering ends the run.
-        if (i == in.size() || LineNumber(in[i].text) != n + 1) {
-            out.push_back({ButtonLine(n + 1, in[last].text), in[last].eol});
+        if (i == in.size() || !ContinuesRun(in[i].text, n)) {
+            out.Add(ButtonLine(n + 1, in[last].text), in[last].eol);
             return i;
         }
         n = LineNumber(in[i].text);
         if (n >= kButtonLineLimit) {
-            out.push_back(in[i]);
+            out.Add(in[i]);
             return i + 1;
         }
-        out.push_back({Prefix(in[i].text) + carried, in[i].eol});
+        out.Add(Prefix(in[i].text), carried, in[i].eol);
         carried = Value(in[i].text);
         last = i;
     }
 }
 
-// Drops the host's entry at `at` and moves the later buttons of its run up one place.
-size_t RemoveToolbarEntry(const std::vector<TextLine>& in, size_t at, std::vector<TextLine>& out) {
-    std::string pending = Prefix(in[at].text);
-    long pendingNumber = LineNumber(in[at].text);
-    size_t i = at + 1;
-    for (; i < in.size() && LineNumber(in[i].text) == pendingNumber + 1; ++i) {
-        out.push_back({pending + Value(in[i].text), in[i].eol});
-        pending = Prefix(in[i].text);
-        pendingNumber = LineNumber(in[i].text);
+// Takes the host's entries out of the run that starts at `at` and moves the
+// later buttons up; every place keeps its own line ending. Returns the index of
+// the first line after the run.
+size_t RemoveToolbarEntries(const std::vector<LineView>& in, size_t at, LineWriter& out) {
+    size_t end = at + 1;
+    while (end < in.size() && ContinuesRun(in[end].text, LineNumber(in[end - 1].text))) ++end;
+    size_t place = at;
+    for (size_t i = at; i < end; ++i) {
+        if (IsHostButton(in[i].text)) continue;
+        out.Add(Prefix(in[place].text), Value(in[i].text), in[place].eol);
+        ++place;
     }
-    return i;
+    return end;
 }
 }  // namespace
 
 void VellantSetup::WhackMillCFG(CString source, CString destination, bool toolbarInstalled, bool toolbarWanted,
                                 bool editorInstalled, bool editorWanted) {
-    std::string whole;
-    if (!ReadEditableText(source, whole)) return;
-    const bool hasToolbarEntry = ContainsNoCase(whole, "gotoqtx");
-    std::vector<TextLine> in;
-    if (!ReadTextLines(source, in)) return;
+    std::string data;
+    if (const DWORD error = Io().Read(source.Str(), data)) return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
+    if (data.size() < kSmallestEditable) return;
 
     const bool addEditor = editorWanted && !editorInstalled;
-    const bool addToolbar = toolbarWanted && !toolbarInstalled && !hasToolbarEntry;
-    std::vector<TextLine> out;
+    const bool addToolbar = toolbarWanted && !toolbarInstalled && !ContainsNoCase(data, "gotoqtx");
+    const std::vector<LineView> in = SplitLines(data);
+    LineWriter out(data.size());
     for (size_t i = 0; i < in.size();) {
-        TextLine line = in[i];
-        if (addEditor && IsEditorLine(line.text)) {
-            const size_t mark = line.text.rfind('?');
-            const std::string editor = line.text.substr(mark + 1);
-            if (editor.find("QTX_V2") == std::string::npos) StoreOriginalEditor(editor);
-            line.text = line.text.substr(0, mark + 1) + " QTX_V2";
+        std::string_view text = in[i].text;
+        std::string edited;
+        if (addEditor && IsEditorLine(text)) {
+            const size_t mark = text.rfind('?');
+            const std::string editor(text.substr(mark + 1));
+            if (!Contains(editor, "QTX_V2")) {
+                Io().SetValue(kQtx2camKey, kOriginalEditor, RegistryData::Text(editor));
+                Io().SetValue(kOriginalEditorsKey, Lower(destination.Str()), RegistryData::Text(editor));
+            }
+            edited = std::string(text.substr(0, mark + 1)) + kHostEditor;
+            text = edited;
         }
-        if (addToolbar && StartsWithNoCase(line.text, "2301. ")) {
+        if (addToolbar && StartsWithNoCase(text, "2301. ") && HasMark(text)) {
             i = InsertToolbarEntry(in, i, out);
             continue;
         }
-        out.push_back(line);
+        out.Add(text, in[i].eol);
         ++i;
     }
-    WriteTextLines(destination, out);
+    Io().Write(StepAction::WriteFile, destination.Str(), out.Take());
 }
 
 void VellantSetup::DeWhackMillCFG(CString source, CString destination, bool toolbarInstalled, bool toolbarWanted,
                                   bool editorInstalled, bool editorWanted) {
-    std::vector<TextLine> in;
-    if (!ReadTextLines(source, in)) return;
+    std::string data;
+    if (const DWORD error = Io().Read(source.Str(), data)) return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
 
     const bool dropEditor = editorInstalled && !editorWanted;
     const bool dropToolbar = toolbarInstalled && !toolbarWanted;
-    std::vector<TextLine> out;
+    const std::vector<LineView> in = SplitLines(data);
+    LineWriter out(data.size());
     for (size_t i = 0; i < in.size();) {
-        TextLine line = in[i];
-        if (dropEditor && IsEditorLine(line.text))
-            line.text = line.text.substr(0, line.text.rfind('?') + 1) + OriginalEditor();
-        if (dropToolbar && Upper(line.text).find("GOTOQTX*") != std::string::npos) {
-            i = RemoveToolbarEntry(in, i, out);
+        std::string_view text = in[i].text;
+        std::string edited;
+        // Only a line that names the host's editor gets an earlier editor back.
+        if (dropEditor && IsEditorLine(text) && ContainsNoCase(text.substr(text.rfind('?') + 1), "QTX_V2")) {
+            edited = std::string(text.substr(0, text.rfind('?') + 1)) + OriginalEditorOf(destination.Str());
+            text = edited;
+        }
+        if (dropToolbar && IsHostButton(text)) {
+            i = RemoveToolbarEntries(in, i, out);
             continue;
         }
-        out.push_back(line);
+        out.Add(text, in[i].eol);
         ++i;
     }
-    WriteTextLines(destination, out);
+    Io().Write(StepAction::WriteFile, destination.Str(), out.Take());
+}
+
+std::string VellantSetup::OriginalEditorOf(const std::string& file) {
+    RegistryData stored;
+    if (Io().ReadValue(kOriginalEditorsKey, Lower(file), stored) && stored.type == REG_SZ)
+        return stored.bytes.substr(0, stored.bytes.find('\0'));
+    if (Io().ReadValue(kQtx2camKey, kOriginalEditor, stored) && stored.bytes.size() <= kSharedEditorBuffer)
+        return stored.bytes.substr(0, stored.bytes.find('\0'));
+    return kFallbackEditor;
 }
 
 void VellantSetup::MakeCFGEnabledForHook(PathString file, bool hook, bool button, bool toolDefs, bool disableToolpath) {
-    CString name(file);
-    name.MakeLower();
-    RegistryKey key;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kQtx2camKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Out(), nullptr) !=
-        ERROR_SUCCESS)
-        return;
     const DWORD value = (hook ? 0x02 : 0) | (button ? 0x04 : 0) | (toolDefs ? 0x08 : 0) | (disableToolpath ? 0x10 : 0);
-    ::RegSetValueExA(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    Io().SetValue(kQtx2camKey, Lower(file.Str()), RegistryData::Dword(value));
 }

@@ -1,53 +1,54 @@
 // Makes the configuration files, the Mastercam folders and the companion match
-// the wanted options of every record.
-#include "foundation/FileUtils.h"
+// the wanted options of every record. What a version's folder holds is judged
+// from the folder itself as well as from the records, so that running again
+// after a run that was killed or failed part way finishes the job.
+#include "installer/AddonFiles.h"
+#include "installer/EditorList.h"
+#include "installer/Machine.h"
 #include "installer/VellantSetup.h"
 #include <cstring>
+#include <iterator>
 
-namespace {
-struct GroupState {
+struct VellantSetup::VersionGroup {
+    int records = 0;
     bool hookWanted = false;
     bool hookInstalled = false;
     bool toolbarWanted = false;
     bool toolbarInstalled = false;
     bool editorWanted = false;
     bool editorInstalled = false;
+
+    void Add(const McConfigFile& record);
 };
 
+namespace {
 bool AnyOpMgr(const bool* flags) {
     return flags[kOpMgrHook] || flags[kOpMgrButton] || flags[kOpMgrToolDefs] || flags[kOpMgrDisableToolpath];
 }
 
-void Fold(GroupState& group, const McConfigFile& record) {
-    group.hookWanted |= AnyOpMgr(record.wanted);
-    group.hookInstalled |= AnyOpMgr(record.installed);
-    group.toolbarWanted |= record.wanted[kToolbar];
-    group.toolbarInstalled |= record.installed[kToolbar];
-    group.editorWanted |= record.wanted[kEditor];
-    group.editorInstalled |= record.installed[kEditor];
-}
+std::string BackupOf(const CString& file) { return file.Str() + kBackupSuffix; }
+}  // namespace
 
-PathString BackupOf(const CString& file) { return PathString(file + ".QTXSave"); }
+void VellantSetup::VersionGroup::Add(const McConfigFile& record) {
+    ++records;
+    hookWanted |= AnyOpMgr(record.wanted);
+    hookInstalled |= AnyOpMgr(record.installed);
+    toolbarWanted |= record.wanted[kToolbar];
+    toolbarInstalled |= record.installed[kToolbar];
+    editorWanted |= record.wanted[kEditor];
+    editorInstalled |= record.installed[kEditor];
+}
 
 // The rewriters read the backup; one left over from an earlier run must never be
 // written over the file, so a failed copy skips the edit.
-bool Backup(const CString& file) { return ::CopyFileA(file, BackupOf(file), FALSE) != 0; }
-
-void CopyHookFiles(const PathString& source, const PathString& mcam) {
-    ::CopyFileA(source + "GotoQTX.dll", mcam + "chooks\\GotoQTX.dll", FALSE);
-    ::CopyFileA(source + "GotoQTX.bmp", mcam + "common\\icons\\GotoQTX.bmp", FALSE);
-    ::CopyFileA(source + "QTXTrans.dll", mcam + "chooks\\QTXTrans.dll", FALSE);
-}
-
-void DeleteHookFiles(const PathString& mcam) {
-    ::DeleteFileA(mcam + "chooks\\GotoQTX.dll");
-    ::DeleteFileA(mcam + "common\\icons\\GotoQTX.bmp");
-    ::DeleteFileA(mcam + "chooks\\QTXTrans.dll");
-}
-}  // namespace
+bool VellantSetup::BackUp(const CString& file) { return Io().Copy(StepAction::BackUp, file.Str(), BackupOf(file)); }
 
 void VellantSetup::Commit() {
     if (m_hWnd) UpdateData(TRUE);
+    m_report = CommitReport();
+    m_report.planned = m_planning;
+    if (m_planning) SetPlanning(true);  // each plan starts from the machine as it is
+    const std::vector<McConfigFile> recordsBefore = m_planning ? m_configFiles : std::vector<McConfigFile>();
 
     BOOL* const options[kOptionCount] = {&m_opMgrHook, &m_opMgrButton, &m_opMgrToolDefs,
                                          &m_opMgrDisableToolpath, &m_toolbar, &m_editor};
@@ -60,24 +61,24 @@ void VellantSetup::Commit() {
         for (int i = 0; i < kOptionCount; ++i) record.wanted[i] = *options[i] == TRUE;
     }
 
-    GroupState group8;
-    GroupState group9;
+    VersionGroup group8;
+    VersionGroup group9;
     for (const McConfigFile& record : m_configFiles) {
-        Fold(record.version == 8 ? group8 : group9, record);
+        (record.version == 8 ? group8 : group9).Add(record);
         const bool* wanted = record.wanted;
         const bool* installed = record.installed;
         MakeCFGEnabledForHook(record.path, wanted[kOpMgrHook], wanted[kOpMgrButton], wanted[kOpMgrToolDefs],
                               wanted[kOpMgrDisableToolpath]);
         if (std::memcmp(wanted, installed, sizeof record.wanted) == 0) continue;
 
-        const PathString backup = BackupOf(record.path);
+        const CString backup = BackupOf(record.path).c_str();
         if ((wanted[kToolbar] && !installed[kToolbar]) || (wanted[kEditor] && !installed[kEditor])) {
-            if (Backup(record.path))
+            if (BackUp(record.path))
                 WhackMillCFG(backup, record.path, installed[kToolbar], wanted[kToolbar], installed[kEditor],
                              wanted[kEditor]);
         }
         if ((!wanted[kToolbar] && installed[kToolbar]) || (!wanted[kEditor] && installed[kEditor])) {
-            if (Backup(record.path))
+            if (BackUp(record.path))
                 DeWhackMillCFG(backup, record.path, installed[kToolbar], wanted[kToolbar], installed[kEditor],
                                wanted[kEditor]);
         }
@@ -86,38 +87,75 @@ void VellantSetup::Commit() {
     int eight = 8;
     const PathString mcam8 = GetMCAMPath(&eight);
     const PathString source = GetDLLSourcePath();
-    for (int version : {8, 9}) {
-        int requested = 9;
-        const PathString mcam = version == 8 ? mcam8 : GetMCAMPath(&requested);
-        const GroupState& group = version == 8 ? group8 : group9;
-
-        if (group.hookWanted && !group.hookInstalled) {
-            CopyHookFiles(source, mcam);
-            InstallOpMgr(mcam);
-        } else if (!group.hookWanted && group.hookInstalled) {
-            RemoveOpMgr(mcam);
-            if (!group.toolbarWanted) DeleteHookFiles(mcam);
-        }
-
-        if (group.toolbarWanted) {
-            if (!group.toolbarInstalled) CopyHookFiles(source, mcam);
-        } else if (group.toolbarInstalled && !group.hookWanted) {
-            DeleteHookFiles(mcam);
-        }
-
-        const PathString editorFolder = mcam + "common\\editors\\QTX_V2";
-        const PathString editorProgram = mcam + "\\common\\editors\\QTX_V2\\QTX_V2.exe";
-        const PathString editorList = mcam + (version == 8 ? "Mill8.txt" : "Mill9.txt");
-        if (group.editorWanted && !group.editorInstalled) {
-            ::CreateDirectoryA(editorFolder, nullptr);
-            ::CopyFileA(source + "QTX_V2.exe", editorProgram, FALSE);
-            if (FileExists(StrPP(editorList)) && Backup(editorList)) WhackMillTXT(BackupOf(editorList), editorList);
-        } else if (!group.editorWanted && group.editorInstalled) {
-            ::DeleteFileA(editorProgram);
-            ::RemoveDirectoryA(editorFolder);
-            if (FileExists(StrPP(editorList)) && Backup(editorList)) DeWhackMillTXT(BackupOf(editorList), editorList);
-        }
-    }
+    CommitVersion(8, mcam8, source, group8);
+    int nine = 9;
+    CommitVersion(9, GetMCAMPath(&nine), source, group9);
 
     for (McConfigFile& record : m_configFiles) std::memcpy(record.installed, record.wanted, sizeof record.installed);
+    if (m_planning) m_configFiles = recordsBefore;
+}
+
+void VellantSetup::CommitVersion(int version, const PathString& mcam, const PathString& source,
+                                 const VersionGroup& group) {
+    const auto inMcam = [&](const char* name) { return (mcam + name).Str(); };
+    const auto copyHookFiles = [&] {
+        for (const AddonFile& file : kHookFiles) Io().Copy(StepAction::CopyFile, (source + file.source).Str(), inMcam(file.target));
+    };
+    const auto deleteHookFiles = [&] {
+        for (const AddonFile& file : kHookFiles) Io().Delete(inMcam(file.target));
+    };
+    const auto hookFilesPresent = [&](bool all) {
+        int present = 0;
+        for (const AddonFile& file : kHookFiles) present += Io().Exists(inMcam(file.target)) ? 1 : 0;
+        return all ? present == static_cast<int>(std::size(kHookFiles)) : present > 0;
+    };
+    const std::string opMgrLibrary = inMcam(kOpMgrFiles[0].target);
+    // Leftovers are taken away only where some file of the version decided against them.
+    const bool decided = group.records > 0;
+
+    // Operations-manager hook.
+    if (group.hookWanted) {
+        if (!group.hookInstalled || !IsOpMgrInstalled()) {
+            copyHookFiles();
+            InstallOpMgr(mcam);
+        } else if (!hookFilesPresent(true) || !Io().Exists(opMgrLibrary)) {
+            copyHookFiles();
+            Io().Copy(StepAction::CopyFile, (source + kOpMgrFiles[0].source).Str(), opMgrLibrary);
+        }
+    } else if (group.hookInstalled || (decided && Io().Exists(opMgrLibrary))) {
+        RemoveOpMgr(mcam);
+        if (!group.toolbarWanted) deleteHookFiles();
+    }
+
+    // Toolbar.
+    if (group.toolbarWanted) {
+        if (!group.toolbarInstalled || !hookFilesPresent(true)) copyHookFiles();
+    } else if (!group.hookWanted && (group.toolbarInstalled || (decided && hookFilesPresent(false)))) {
+        deleteHookFiles();
+    }
+
+    // Editor: its program, and its entry in the version's editor list.
+    const std::string editorFolder = inMcam(kEditorFolder);
+    const std::string editorProgram = inMcam(kEditorProgram.target);
+    const std::string editorList = inMcam(version == 8 ? "Mill8.txt" : "Mill9.txt");
+    std::string list;
+    const bool listExists = Io().Exists(editorList) && Io().Read(editorList, list) == ERROR_SUCCESS;
+    const bool listHasEntry = listExists && EditorListHasHostEntry(list);
+    if (group.editorWanted) {
+        if (!group.editorInstalled || !Io().Exists(editorProgram)) {
+            Io().CreateFolder(editorFolder);
+            Io().Copy(StepAction::CopyFile, (source + kEditorProgram.source).Str(), editorProgram);
+        }
+        const bool listNeedsEntry = listExists && !listHasEntry && EditorListHasSection(list);
+        if (Io().Exists(editorList) && (!group.editorInstalled || listNeedsEntry) && BackUp(editorList.c_str()))
+            WhackMillTXT(BackupOf(editorList.c_str()).c_str(), editorList.c_str());
+    } else {
+        if (group.editorInstalled || (decided && Io().Exists(editorProgram))) {
+            Io().Delete(editorProgram);
+            Io().RemoveFolder(editorFolder);
+        }
+        if (Io().Exists(editorList) && (group.editorInstalled || (decided && listHasEntry)) &&
+            BackUp(editorList.c_str()))
+            DeWhackMillTXT(BackupOf(editorList.c_str()).c_str(), editorList.c_str());
+    }
 }

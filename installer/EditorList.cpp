@@ -1,89 +1,142 @@
 // Adds the host's editor to Mastercam's editor list as entry 2, and takes it out.
-#include "installer/TextLines.h"
+// Whether the list holds the host's entry is judged by its [file edit] section
+// alone: a mention elsewhere in the file is not an entry.
+#include "installer/EditorList.h"
+#include "installer/Machine.h"
 #include "installer/VellantSetup.h"
 #include <cstdlib>
 
 namespace {
 const char* const kHostEntry = "2. \"QTX_V2\"";
+const long kAddedNumberLimit = 20;
+const long kRemovedNumberLimit = 19;
 
-bool IsListHeader(const std::string& line) { return StartsWithNoCase(line, "[file edit]"); }
+bool IsListHeader(std::string_view line) { return StartsWithNoCase(line, "[file edit]"); }
+bool IsSectionStart(std::string_view line) { return !line.empty() && line[0] == '['; }
+bool IsComment(std::string_view line) { return !line.empty() && line[0] == '('; }
 
 // An entry: numbered 2 or more and holding its editor name in double quotes.
-bool IsEntry(const std::string& line) { return LineNumber(line) >= 2 && line.find('"') != std::string::npos; }
+bool IsEntry(std::string_view line) { return LineNumber(line) >= 2 && Contains(line, "\""); }
 
-std::string Renumbered(long number, const std::string& line) {
-    return std::to_string(number) + ". " + line.substr(line.find('"'));
+std::string Renumbered(long number, std::string_view line) {
+    return std::to_string(number) + ". " + std::string(line.substr(line.find('"')));
 }
 
-std::string CountLine(const std::string& line, long delta) {
+std::string CountLine(std::string_view line, long delta) {
     const size_t quote = line.find('"');
-    const long count = quote == std::string::npos ? 0 : std::atol(line.c_str() + quote + 1);
+    const long count = quote == std::string_view::npos ? 0 : LeadingNumber(line.substr(quote + 1));
     return "1. \"" + std::to_string(count + delta) + "\"";
 }
 
-enum class ListState { Outside, Inside, Done };
+enum class LineRole { Outside, Comment, Count, Entry, Other };
 
-// Copies the list, handing each line of the [file edit] section to `entry`,
-// which returns false to end the section's special handling.
-template <class EntryRule>
-std::vector<TextLine> RewriteList(const std::vector<TextLine>& in, long countDelta, EntryRule entry) {
-    std::vector<TextLine> out;
-    ListState state = ListState::Outside;
-    for (const TextLine& line : in) {
-        if (state == ListState::Inside && !line.text.empty() && line.text[0] == '[') state = ListState::Outside;
-        if (state != ListState::Inside) {
-            out.push_back(line);
-            if (state == ListState::Outside && IsListHeader(line.text)) state = ListState::Inside;
+// The role of every line: the [file edit] sections' comments, count lines and
+// entries, and everything else.
+std::vector<LineRole> Roles(const std::vector<LineView>& lines) {
+    std::vector<LineRole> roles(lines.size(), LineRole::Outside);
+    bool inside = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view text = lines[i].text;
+        if (inside && IsSectionStart(text)) inside = false;
+        if (!inside) {
+            inside = IsListHeader(text);
             continue;
         }
-        if (!line.text.empty() && line.text[0] == '(') {
-            out.push_back(line);
-        } else if (LineNumber(line.text) == 1) {
-            out.push_back({CountLine(line.text, countDelta), line.eol});
-        } else if (!IsEntry(line.text)) {
-            out.push_back(line);
-        } else if (!entry(line, out)) {
-            state = ListState::Done;
-        }
+        roles[i] = IsComment(text) ? LineRole::Comment
+                   : LineNumber(text) == 1 ? LineRole::Count
+                   : IsEntry(text)         ? LineRole::Entry
+                                           : LineRole::Other;
     }
-    return out;
+    return roles;
+}
+
+bool IsHostEntry(std::string_view line) { return Contains(line, "QTX_V2"); }
+bool NamesHostEditor(std::string_view line) { return ContainsNoCase(line, "QTX_V2"); }
+
+// Copies the list, handing each entry of the [file edit] sections to `entry`,
+// which returns false to end the special handling: the rest is copied unchanged.
+template <class EntryRule>
+std::string RewriteList(std::string_view data, const std::vector<LineView>& in, const std::vector<LineRole>& roles,
+                        long countDelta, EntryRule entry) {
+    LineWriter out(data.size() + 32);
+    bool done = false;
+    for (size_t i = 0; i < in.size(); ++i) {
+        if (done || roles[i] == LineRole::Outside || roles[i] == LineRole::Comment || roles[i] == LineRole::Other)
+            out.Add(in[i]);
+        else if (roles[i] == LineRole::Count)
+            out.Add(CountLine(in[i].text, countDelta), in[i].eol);
+        else
+            done = !entry(in[i], out);
+    }
+    return out.Take();
 }
 }  // namespace
 
+bool EditorListHasHostEntry(std::string_view data) {
+    const std::vector<LineView> lines = SplitLines(data);
+    const std::vector<LineRole> roles = Roles(lines);
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (roles[i] == LineRole::Entry && IsHostEntry(lines[i].text)) return true;
+    return false;
+}
+
+bool EditorListHasSection(std::string_view data) {
+    for (const LineView& line : SplitLines(data))
+        if (IsListHeader(line.text)) return true;
+    return false;
+}
+
 void VellantSetup::WhackMillTXT(CString source, CString destination) {
-    std::string whole;
-    if (!ReadEditableText(source, whole) || whole.find("QTX_V2") != std::string::npos) return;
-    std::vector<TextLine> in;
-    if (!ReadTextLines(source, in)) return;
+    std::string data;
+    if (const DWORD error = Io().Read(source.Str(), data))
+        return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
+    if (data.size() < kSmallestEditable || EditorListHasHostEntry(data)) return;
+    const std::vector<LineView> in = SplitLines(data);
     bool hostWritten = false;
-    WriteTextLines(destination, RewriteList(in, +1, [&](const TextLine& line, std::vector<TextLine>& out) {
+    std::string out = RewriteList(data, in, Roles(in), +1, [&](const LineView& line, LineWriter& writer) {
         if (!hostWritten) {
-            out.push_back({kHostEntry, line.eol});
+            writer.Add(kHostEntry, line.eol);
             hostWritten = true;
         }
         const long number = LineNumber(line.text) + 1;
-        if (number >= 20) {
-            out.push_back(line);
+        if (number >= kAddedNumberLimit) {
+            writer.Add(line);
             return false;
         }
-        out.push_back({Renumbered(number, line.text), line.eol});
+        writer.Add(Renumbered(number, line.text), line.eol);
         return true;
-    }));
+    });
+    Io().Write(StepAction::WriteFile, destination.Str(), out);
 }
 
 void VellantSetup::DeWhackMillTXT(CString source, CString destination) {
-    std::string whole;
-    if (!ReadEditableText(source, whole) || whole.find("QTX_V2") == std::string::npos) return;
-    std::vector<TextLine> in;
-    if (!ReadTextLines(source, in)) return;
-    WriteTextLines(destination, RewriteList(in, -1, [](const TextLine& line, std::vector<TextLine>& out) {
-        if (ContainsNoCase(line.text, "QTX_V2")) return true;
-        const long number = LineNumber(line.text) - 1;
-        if (number >= 19) {
-            out.push_back(line);
+    std::string data;
+    if (const DWORD error = Io().Read(source.Str(), data))
+        return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
+    if (data.size() < kSmallestEditable || !EditorListHasHostEntry(data)) return;
+    const std::vector<LineView> in = SplitLines(data);
+    const std::vector<LineRole> roles = Roles(in);
+    long hostEntries = 0;
+    for (size_t i = 0; i < in.size(); ++i)
+        if (roles[i] == LineRole::Entry && NamesHostEditor(in[i].text)) ++hostEntries;
+    // Only the entries after a removed one move up, by the number removed before them.
+    long removed = 0;
+    std::string out = RewriteList(data, in, roles, -hostEntries, [&](const LineView& line, LineWriter& writer) {
+        if (NamesHostEditor(line.text)) {
+            ++removed;
+            return true;
+        }
+        if (removed == 0) {
+            writer.Add(line);
+            return true;
+        }
+        const long number = LineNumber(line.text) - removed;
+        if (number >= kRemovedNumberLimit) {
+            writer.Add(line);
             return false;
         }
-        out.push_back({Renumbered(number, line.text), line.eol});
+        writer.Add(Renumbered(number, line.text), line.eol);
         return true;
-    }));
+    });
+    Io().Write(StepAction::WriteFile, destination.Str(), out);
 }

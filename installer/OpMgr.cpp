@@ -1,14 +1,15 @@
 // The operations-manager C-hooks and the companion program that starts at log-on.
-#include "foundation/FileUtils.h"
-#include "installer/RegistryKey.h"
+#include "installer/AddonFiles.h"
+#include "installer/Machine.h"
 #include "installer/VellantSetup.h"
 #include <string>
-#include <vector>
 
 namespace {
 const char* const kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const kRunValue = "Korvane Utilities QTX2CAM";
 const char* const kShutdownEvent = "QTX2CAM Shutdown";
+// IsOpMgrInstalled reads the value into a buffer of this size.
+const size_t kRunValueBuffer = 256;
 }  // namespace
 
 bool IsOldWindowsNT() {
@@ -33,41 +34,21 @@ bool IsOldWindowsNT() {
 void VellantSetup::InstallOpMgr(PathString folder) {
     if (IsOldWindowsNT()) return;
     const PathString source = GetDLLSourcePath();
-    ::CopyFileA(source + "QTXGetOps.dll", folder + "chooks\\QTXGetOps.dll", FALSE);
-    ::CopyFileA(source + "QTXTrans.dll", folder + "chooks\\QTXTrans.dll", FALSE);
+    for (const AddonFile& file : kOpMgrFiles) Io().Copy(StepAction::CopyFile, (source + file.source).Str(), (folder + file.target).Str());
     const PathString companion = GetQTX2CAMPath();
-
-    HKEY created = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr) ==
-        ERROR_SUCCESS)
-        ::RegCloseKey(created);
-    RegistryKey run;
-    ::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, run.Out());
-    if (run)
-        ::RegSetValueExA(run.Get(), kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(companion.operator const char*()),
-                         static_cast<DWORD>(companion.GetLength() + 1));
-
+    Io().SetValue(kRunKey, kRunValue, RegistryData::Text(companion.Str()));
     // Quoted on the command line so that a folder with blanks cannot start another program.
-    std::string command = "\"" + companion.Str() + "\"";
-    std::vector<char> commandLine(command.begin(), command.end());
-    commandLine.push_back('\0');
-    RunProgram(commandLine.data(), false);
+    Io().Start("\"" + companion.Str() + "\"");
 }
 
 void VellantSetup::RemoveOpMgr(PathString folder) {
-    RegistryKey run;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, run.Out()) == ERROR_SUCCESS)
-        ::RegDeleteValueA(run.Get(), kRunValue);
-    if (HANDLE shutdown = ::CreateEventA(nullptr, FALSE, FALSE, kShutdownEvent)) {
-        ::SetEvent(shutdown);
-        ::CloseHandle(shutdown);
-    }
-    ::DeleteFileA(folder + "chooks\\QTXGetOps.dll");
+    Io().DeleteValue(kRunKey, kRunValue);
+    Io().Signal(kShutdownEvent);
+    Io().Delete((folder + kOpMgrFiles[0].target).Str());
 }
 
 bool VellantSetup::IsOpMgrInstalled() {
-    RegistryKey run;
-    std::string companion;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, run.Out()) != ERROR_SUCCESS) return false;
-    return ReadRegistryText(run.Get(), kRunValue, 256, companion) && !companion.empty();
+    RegistryData companion;
+    return Io().ReadValue(kRunKey, kRunValue, companion) && !companion.bytes.empty() &&
+           companion.bytes.size() <= kRunValueBuffer && companion.bytes[0] != '\0';
 }

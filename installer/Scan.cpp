@@ -1,19 +1,28 @@
 // Finds every configuration file of Mastercam 9 and 8, classifies it and reads
 // which add-on options it carries.
 #include "foundation/FileUtils.h"
+#include "installer/Machine.h"
 #include "installer/RegistryKey.h"
 #include "installer/TextLines.h"
 #include "installer/VellantSetup.h"
 #include <cstring>
 
 namespace {
-// First match decides: Wire, Lathe, Design, Router; anything else is a Mill.
-int KindOf(const std::string& text) {
-    if (text.find("\n119. ") != std::string::npos) return kWire;
-    if (text.find("[lathe") != std::string::npos) return kLathe;
-    if (text.find("design") != std::string::npos) return kDesign;
-    if (text.find("router") != std::string::npos) return kRouter;
+// First match decides: Wire, Lathe, Design, Router; anything else is a Mill. The
+// product words are looked for in the text up to its first zero byte.
+int KindOf(std::string_view data) {
+    const std::string_view text = data.substr(0, data.find('\0'));
+    if (Contains(text, "\n119. ")) return kWire;
+    if (Contains(text, "[lathe")) return kLathe;
+    if (Contains(text, "design")) return kDesign;
+    if (Contains(text, "router")) return kRouter;
     return kMill;
+}
+
+// An option's mark anywhere in a file, zero bytes included: the rewriters copy
+// every byte, so a mark behind a zero byte is still in the file.
+bool HasOption(std::string_view data, std::string_view mark) {
+    return data.size() >= kSmallestEditable && ContainsNoCase(data, mark);
 }
 
 void ListConfigFiles(const PathString& folder, EList<FileString>& found) {
@@ -47,34 +56,27 @@ void VellantSetup::AddScannedFile(const CString& path, int version) {
     record.installed[kOpMgrButton] = legacy || (hook & 0x04);
     record.installed[kOpMgrToolDefs] = legacy || (hook & 0x08);
     record.installed[kOpMgrDisableToolpath] = !legacy && (hook & 0x10);
-    record.installed[kEditor] = IsCFGItemInstalled("QTX_V2", path);
-    record.installed[kToolbar] = IsCFGItemInstalled("GOTOQTX*", path);
 
-    std::string text;
-    if (!ReadEditableText(path, text)) return;
-    record.kind = KindOf(text);
+    // One read answers the two presence tests and the kind.
+    std::string data;
+    if (Io().Read(path.Str(), data) != ERROR_SUCCESS || data.size() < kSmallestEditable) return;
+    record.installed[kEditor] = HasOption(data, "QTX_V2");
+    record.installed[kToolbar] = HasOption(data, "GOTOQTX*");
+    record.kind = KindOf(data);
     std::memcpy(record.wanted, record.installed, sizeof record.wanted);
     m_configFiles.push_back(record);
 }
 
 bool VellantSetup::IsCFGItemInstalled(CString text, PathString file) {
-    text.MakeUpper();
-    if (!FileExists(StrPP(file))) return false;
-    std::string contents;
-    if (!ReadEditableText(file, contents)) return false;
-    return Upper(contents).find(text.Str()) != std::string::npos;
+    std::string data;
+    return Io().Read(file.Str(), data) == ERROR_SUCCESS && HasOption(data, text.Str());
 }
 
 int VellantSetup::IsCFGEnabledForHook(PathString file) {
-    CString name(file);
-    name.MakeLower();
-    RegistryKey key;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kQtx2camKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Out(), nullptr) !=
-        ERROR_SUCCESS)
-        return 0;
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (::RegQueryValueExA(key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
-        return 0;
-    return static_cast<int>(value);
+    // Read as into a four-byte buffer: a longer value does not fit and counts as none.
+    RegistryData value;
+    if (!Io().ReadValue(kQtx2camKey, Lower(file.Str()), value, true) || value.bytes.size() > sizeof(DWORD)) return 0;
+    DWORD bits = 0;
+    std::memcpy(&bits, value.bytes.data(), value.bytes.size());
+    return static_cast<int>(bits);
 }

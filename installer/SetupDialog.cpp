@@ -2,6 +2,7 @@
 // option check boxes that show and change the wanted flags of the records.
 #include "environment/ConfigFiles.h"
 #include "foundation/FileUtils.h"
+#include "installer/Machine.h"
 #include "installer/TextLines.h"
 #include "installer/VellantSetup.h"
 #include <shellapi.h>
@@ -129,16 +130,18 @@ void VellantSetup::OnSelendokMcConfigFile() {
     if (selected < 0 || selected >= static_cast<int>(m_configFiles.size())) return;
     McConfigFile& record = m_configFiles[selected];
 
-    std::vector<TextLine> lines;
-    if (ReadTextLines(record.path, lines)) {
+    std::string data;
+    if (Io().Read(record.path.Str(), data) == ERROR_SUCCESS) {
+        const std::vector<LineView> lines = SplitLines(data);
         size_t i = 0;
         while (i < lines.size() && !StartsWithNoCase(lines[i].text, "2301. ")) ++i;
         for (; i < lines.size(); ++i) {
             const long number = LineNumber(lines[i].text);
             if (number == 0 || number >= 2498) break;
-            const std::string& line = lines[i].text;
+            const std::string_view line = lines[i].text;
             const size_t mark = line.find('?');
-            const std::string value = mark == std::string::npos ? std::string() : line.substr(std::min(mark + 2, line.size()));
+            const std::string value(mark == std::string_view::npos ? std::string_view()
+                                                                   : line.substr(std::min(mark + 2, line.size())));
             CString entry;
             entry.Format("(B%ld): %s", number - 2300, value.c_str());
             m_toolbarList.AddString(entry);

@@ -1,67 +1,35 @@
 #include "installer/TextLines.h"
-#include "foundation/FileUtils.h"
-#include <cctype>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <memory>
 
-namespace {
-const int kSmallestEditable = 1024;
-}
-
-bool ReadTextLines(const char* path, std::vector<TextLine>& lines) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    lines.clear();
-    std::string text;
-    while (std::getline(in, text)) {
-        TextLine line;
-        line.eol = in.eof() ? "" : "\n";
-        if (!line.eol.empty() && !text.empty() && text.back() == '\r') {
-            text.pop_back();
-            line.eol = "\r\n";
+std::vector<LineView> SplitLines(std::string_view data) {
+    std::vector<LineView> lines;
+    lines.reserve(data.size() / 32 + 1);
+    size_t start = 0;
+    while (start < data.size()) {
+        const size_t feed = data.find('\n', start);
+        if (feed == std::string_view::npos) {
+            lines.push_back({data.substr(start), std::string_view()});
+            break;
         }
-        line.text = std::move(text);
-        lines.push_back(std::move(line));
+        const bool carriageReturn = feed > start && data[feed - 1] == '\r';
+        const size_t end = carriageReturn ? feed - 1 : feed;
+        lines.push_back({data.substr(start, end - start), data.substr(end, feed + 1 - end)});
+        start = feed + 1;
     }
-    return true;
+    return lines;
 }
 
-bool WriteTextLines(const char* path, const std::vector<TextLine>& lines) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    std::string lastEol = "\n";
-    for (const TextLine& line : lines) {
-        if (!line.eol.empty()) lastEol = line.eol;
-        out << line.text << (line.eol.empty() ? lastEol : line.eol);
-    }
-    return static_cast<bool>(out);
+void LineWriter::End(std::string_view eol) {
+    if (!eol.empty()) lastEol_ = eol;
+    out_.append(eol.empty() ? lastEol_ : eol);
 }
 
-bool ReadEditableText(const char* path, std::string& text) {
-    char* data = nullptr;
-    int size = 0;
-    ReadWholeFile(path, data, size);
-    std::unique_ptr<char[]> owned(data);
-    if (size < kSmallestEditable || !data) return false;
-    data[size] = '\0';
-    text.assign(data);
-    return true;
+void LineWriter::Add(std::string_view text, std::string_view eol) {
+    out_.append(text);
+    End(eol);
 }
 
-long LineNumber(const std::string& line) { return std::atol(line.c_str()); }
-
-bool StartsWith(const std::string& text, const char* head) { return text.compare(0, std::strlen(head), head) == 0; }
-
-bool StartsWithNoCase(const std::string& text, const char* head) {
-    const size_t n = std::strlen(head);
-    return text.size() >= n && _strnicmp(text.c_str(), head, n) == 0;
+void LineWriter::Add(std::string_view head, std::string_view tail, std::string_view eol) {
+    out_.append(head);
+    out_.append(tail);
+    End(eol);
 }
-
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-bool ContainsNoCase(const std::string& text, const char* sub) { return Upper(text).find(Upper(sub)) != std::string::npos; }

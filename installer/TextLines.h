@@ -1,25 +1,36 @@
 #pragma once
-// Line-by-line copies of Mastercam's text files. Lines keep their own ending
-// (CR LF or LF) and any length; a final line without one gets the file's ending.
+// Line-by-line rewrites of Mastercam's text files over one buffer. Lines keep
+// their own ending (CR LF or LF) and any length; a final line without one gets
+// the ending of the line before it (LF when there is none).
+#include "foundation/TextSearch.h"
 #include <string>
+#include <string_view>
 #include <vector>
 
-struct TextLine {
-    std::string text;
-    std::string eol;
+// Files under this size are never edited.
+constexpr size_t kSmallestEditable = 1024;
+
+struct LineView {
+    std::string_view text;
+    std::string_view eol;  // empty only for a final line without an ending
 };
 
-// False when the file cannot be opened.
-bool ReadTextLines(const char* path, std::vector<TextLine>& lines);
-// Creates or empties the file and writes the lines; false when it cannot be opened.
-bool WriteTextLines(const char* path, const std::vector<TextLine>& lines);
+std::vector<LineView> SplitLines(std::string_view data);
 
-// The whole file as text up to its first zero byte, or false when it is under
-// 1024 bytes or unreadable: such files are never edited.
-bool ReadEditableText(const char* path, std::string& text);
+class LineWriter {
+public:
+    explicit LineWriter(size_t expected) { out_.reserve(expected + expected / 16); }
+    void Add(std::string_view text, std::string_view eol);
+    void Add(const LineView& line) { Add(line.text, line.eol); }
+    // A line built from two pieces, such as a prefix and a new value.
+    void Add(std::string_view head, std::string_view tail, std::string_view eol);
+    std::string Take() { return std::move(out_); }
 
-long LineNumber(const std::string& line);
-bool StartsWith(const std::string& text, const char* head);
-bool StartsWithNoCase(const std::string& text, const char* head);
-std::string Upper(std::string text);
-bool ContainsNoCase(const std::string& text, const char* sub);
+private:
+    void End(std::string_view eol);
+
+    std::string out_;
+    std::string_view lastEol_ = "\n";
+};
+
+inline long LineNumber(std::string_view line) { return LeadingNumber(line); }

@@ -1,8 +1,18 @@
 #include "installer/VellantSetup.h"
+#include "installer/PlannedMachine.h"
 
-VellantSetup::VellantSetup(CWnd* parent) : TTDialog(kSetupDialogTemplate, parent) {}
+VellantSetup::VellantSetup(CWnd* parent)
+    : TTDialog(kSetupDialogTemplate, parent), m_machine(std::make_unique<LiveMachine>(m_report)) {}
 
 VellantSetup::~VellantSetup() = default;
+
+void VellantSetup::SetPlanning(bool planning) {
+    m_planning = planning;
+    m_machine = planning ? std::unique_ptr<Machine>(std::make_unique<PlannedMachine>(m_report))
+                         : std::unique_ptr<Machine>(std::make_unique<LiveMachine>(m_report));
+}
+
+Machine& VellantSetup::Io() { return *m_machine; }
 
 void VellantSetup::OnOK() {}
 

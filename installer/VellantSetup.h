@@ -3,14 +3,18 @@
 // records and the ten option flags.
 #include "foundation/Export.h"
 #include "foundation/PathString.h"
+#include "installer/CommitReport.h"
 #include "installer/HostConfig.h"
 #include "installer/McConfigFile.h"
 #include "platform/afxwin.h"
 #include "widgets/HyperLink.h"
 #include "widgets/TTDialog.h"
 #include "widgets/UniButton.h"
+#include <memory>
 #include <vector>
 
+
+class Machine;
 
 // Windows NT 4.0 and earlier cannot run the operations-manager companion.
 bool IsOldWindowsNT();
@@ -55,6 +59,13 @@ public:
     // For hosts that show what is installed: a fresh scan, and its records.
     void ScanConfigFiles();
     const std::vector<McConfigFile>& Records() const { return m_configFiles; }
+    // What the last Commit did, step by step; failed steps carry the Windows error.
+    const CommitReport& LastReport() const { return m_report; }
+    // While planning, Commit and the batch entry points change nothing on disk or
+    // in the registry: the report tells what they would do, with the new content
+    // of every file, and the records keep their state.
+    void SetPlanning(bool planning);
+    bool Planning() const { return m_planning; }
 
     void OnOK() override;
     void OnCancel() override;
@@ -109,8 +120,20 @@ private:
 
     // Appends one record for a scanned file; files under 1024 bytes are left out.
     void AddScannedFile(const CString& path, int version);
+    // Where every read and change of the installer goes: the machine itself, or a plan.
+    Machine& Io();
+    // The editor a configuration file had before the host's editor was attached.
+    std::string OriginalEditorOf(const std::string& file);
+    // Copies a file to its backup; false when the backup is not a complete copy.
+    bool BackUp(const CString& file);
+    // What the files of one Mastercam version want and have, folded over its records.
+    struct VersionGroup;
+    void CommitVersion(int version, const PathString& mcam, const PathString& source, const VersionGroup& group);
 
     std::vector<McConfigFile> m_configFiles;
+    CommitReport m_report;
+    bool m_planning = false;
+    std::unique_ptr<Machine> m_machine;
 
     CHyperLink m_helpLink;
     CUniButton m_infoButton;

@@ -56,18 +56,20 @@ TEST_F(BatchTest, InstallAllTouchesMillAndRouterOnly) {
     const bool latheExpected[kOptionCount] = {false, false, false, true, false, false};
     for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(l.installed[i], latheExpected[i]) << i;
     EXPECT_EQ(ReadFileText(lathe), latheText);
-    // Disable toolpath already counted as a hook option, so no companion was started.
-    EXPECT_FALSE(probe.OpMgrInstalled());
+    // A hook value left from before counts as installed, yet the companion was not
+    // registered: it is put in place.
+    EXPECT_TRUE(probe.OpMgrInstalled());
+    EXPECT_TRUE(PathExists(mcam9 / "chooks\\QTXGetOps.dll"));
 }
 
 TEST_F(BatchTest, InstallThenRemoveGivesBackEveryFile) {
     SampleInstall mcam9(temp, 9), mcam8(temp, 8);
     std::map<std::string, std::string> originals;
-    for (const auto& [name, text] : std::map<std::string, std::string>{{"mill.cfg", SampleCfg(kMillLine)},
-                                                                       {"router.cfg", SampleCfg(kRouterLine, " pfe32", 12)},
+    // Each file gets its own editor back.
+    for (const auto& [name, text] : std::map<std::string, std::string>{{"mill.cfg", SampleCfg(kMillLine, " notepad")},
+                                                                       {"router.cfg", SampleCfg(kRouterLine, " CIMCO Edit", 12)},
                                                                        {"wire.cfg", SampleCfg(kWireLine)}})
         originals[mcam9.AddCfg(name, text)] = text;
-    // One original editor is kept for all files, so the samples share theirs.
     originals[mcam8.AddCfg("mill8.cfg", SampleCfg(kMillLine, " pfe32", 3, "\n"))] = SampleCfg(kMillLine, " pfe32", 3, "\n");
     originals[mcam9.AddEditorList(SampleEditorList(4))] = SampleEditorList(4);
     originals[mcam8.AddEditorList(SampleEditorList(2, "\n"))] = SampleEditorList(2, "\n");

@@ -94,35 +94,10 @@ TEST_F(CfgEditing, ToolbarRunReachingLine2498) {
     EXPECT_EQ(result.size(), original.size() + std::string("gotoqtx*").size() - 1);
 }
 
-TEST_F(CfgEditing, ToolbarRunAtEndOfFile) {
-    std::string original = SampleCfg(kMillLine, " pfe32", 3);
-    original = original.substr(0, original.find("2400."));
-    WriteFileText(source, original);
-    probe.Whack(source, target, false, true, false, false);
-    EXPECT_EQ(ReadFileText(target),
-              Replaced(original, "2301. (B1) Button 1? a\r\n2302. (B2) Button 2? b\r\n2303. (B3) Button 3? c\r\n",
-                       "2301. (B1) Button 1? gotoqtx*\r\n2302. (B2) Button 2? a\r\n2303. (B3) Button 3? b\r\n"
-                       "2304. (B4) Button 3? c\r\n"));
-    WriteFileText(source, ReadFileText(target));
-    probe.DeWhack(source, target, true, false, false, false);
-    EXPECT_EQ(ReadFileText(target), original);
-}
-
 TEST_F(CfgEditing, ExistingEntryInAnyCaseGetsNoSecond) {
     const std::string original = SampleCfg(std::string(kMillLine) + " GotoQTX.dll is here");
     WriteFileText(source, original);
     probe.Whack(source, target, false, true, false, false);
-    EXPECT_EQ(ReadFileText(target), original);
-}
-
-TEST_F(CfgEditing, UnnumberedLineEndsTheRun) {
-    const std::string original = Replaced(SampleCfg(kMillLine, " pfe32", 2), "2400. Toolbar end? 0", "; comment line");
-    WriteFileText(source, original);
-    probe.Whack(source, target, false, true, false, false);
-    const std::string added = ReadFileText(target);
-    EXPECT_NE(added.find("2303. (B3) Button 2? b\r\n; comment line\r\n"), std::string::npos);
-    WriteFileText(source, added);
-    probe.DeWhack(source, target, true, false, false, false);
     EXPECT_EQ(ReadFileText(target), original);
 }
 
@@ -136,14 +111,71 @@ TEST_F(CfgEditing, LongLinesAndMissingFinalLineFeed) {
     EXPECT_EQ(result.substr(result.size() - 25), "600. Last? no line feed\r\n");
 }
 
-TEST_F(CfgEditing, LineFeedOnlyFilesStayThatWay) {
-    const std::string original = SampleCfg(kMillLine, " pfe32", 3, "\n");
-    WriteFileText(source, original);
-    probe.Whack(source, target, false, true, false, true);
-    EXPECT_EQ(ReadFileText(target).find('\r'), std::string::npos);
-    WriteFileText(source, ReadFileText(target));
-    probe.DeWhack(source, target, true, false, true, false);
-    EXPECT_EQ(ReadFileText(target), original);
+// Adding then removing the toolbar and the editor gives back every byte.
+TEST_F(CfgEditing, RoundTrips) {
+    std::string atEnd = SampleCfg(kMillLine, " pfe32", 3);
+    atEnd = atEnd.substr(0, atEnd.find("2400."));
+    std::string mixedEndings = SampleCfg(kMillLine, " pfe32", 4);
+    for (const char* line : {"2301. (B1) Button 1? a\r\n", "2303. (B3) Button 3? c\r\n"}) {
+        std::string lf = line;
+        lf.replace(lf.size() - 2, 2, "\n");
+        mixedEndings = Replaced(mixedEndings, line, lf);
+    }
+    const struct {
+        const char* name;
+        std::string original;
+    } cases[] = {
+        {"run at the end of the file", atEnd},
+        {"unnumbered line ends the run", Replaced(SampleCfg(kMillLine, " pfe32", 2), "2400. Toolbar end? 0", "; comment")},
+        {"line feeds only", SampleCfg(kMillLine, " pfe32", 3, "\n")},
+        {"each line keeps its own ending", mixedEndings},
+        {"a line without a value ends the run",
+         Replaced(SampleCfg(kMillLine, " pfe32", 3), "2303. (B3) Button 3? c", "2303. (B3) no value")},
+    };
+    for (const auto& c : cases) {
+        WriteFileText(source, c.original);
+        probe.Whack(source, target, false, true, false, true);
+        const std::string added = ReadFileText(target);
+        EXPECT_NE(added.find("? gotoqtx*"), std::string::npos) << c.name;
+        WriteFileText(source, added);
+        probe.DeWhack(source, target, true, false, true, false);
+        EXPECT_EQ(ReadFileText(target), c.original) << c.name;
+    }
+}
+
+TEST_F(CfgEditing, OnlyTheHostsOwnLinesAreTouched) {
+    // QTX_V2 named in a path line, not on line 851: the user's editor stays.
+    const std::string pathLine = SampleCfg(std::string(kMillLine) + "\r\n400. Tools? C:\\tools\\QTX_V2.exe", " notepad");
+    WriteFileText(source, pathLine);
+    probe.DeWhack(source, target, false, false, true, false);
+    EXPECT_EQ(ReadFileText(target), pathLine);
+
+    // A first button line without "?" has no value to move: no entry is added.
+    const std::string noMark = Replaced(SampleCfg(kMillLine), "2301. (B1) Button 1? a", "2301. (B1) Button 1");
+    WriteFileText(source, noMark);
+    probe.Whack(source, target, false, true, false, false);
+    EXPECT_EQ(ReadFileText(target), noMark);
+
+    // "gotoqtx*" outside the toolbar is not the host's button.
+    const std::string mention = SampleCfg(std::string(kMillLine) + "\r\n400. Note? see gotoqtx* help");
+    WriteFileText(source, mention);
+    probe.DeWhack(source, target, true, false, false, false);
+    EXPECT_EQ(ReadFileText(target), mention);
+}
+
+TEST_F(CfgEditing, EntriesBehindAZeroByteAreFoundAndRemoved) {
+    const std::string original = SampleCfg(std::string(kMillLine) + '\0' + "zero byte");
+    const std::string twice = Replaced(Replaced(original, "2301. (B1) Button 1? a", "2301. (B1) Button 1? gotoqtx*"),
+                                       "2302. (B2) Button 2? b", "2302. (B2) Button 2? gotoqtx*");
+    WriteFileText(source, twice);
+    EXPECT_TRUE(probe.ItemInstalled("GOTOQTX*", source));
+    probe.Whack(source, target, false, true, false, false);
+    EXPECT_EQ(ReadFileText(target), twice);  // no third entry
+    probe.DeWhack(source, target, true, false, false, false);
+    EXPECT_EQ(ReadFileText(target), Replaced(original,
+                                             "2301. (B1) Button 1? a\r\n2302. (B2) Button 2? b\r\n2303. (B3) Button 3? c\r\n"
+                                             "2304. (B4) Button 4? d\r\n2305. (B5) Button 5? e\r\n",
+                                             "2301. (B1) Button 1? c\r\n2302. (B2) Button 2? d\r\n2303. (B3) Button 3? e\r\n"));
 }
 
 TEST_F(CfgEditing, UnreadableSourceLeavesDestination) {

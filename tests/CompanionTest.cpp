@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 namespace {
-TEST(Companion, InstallStartsAndRemoveSignals) {
+class Companion : public ::testing::Test {
+protected:
+    void TearDown() override { StopAllCompanions(); }
     RegistrySandbox registry;
+};
+
+TEST_F(Companion, InstallStartsAndRemoveSignals) {
     TempFolder temp;
     SampleInstall mcam9(temp, 9);
     VellantSetup setup;
@@ -29,8 +34,7 @@ TEST(Companion, InstallStartsAndRemoveSignals) {
     EXPECT_TRUE(WaitForCompanionLog("stopped", stopped + 1));
 }
 
-TEST(Companion, RemoveWithoutRegistrationStillCleansUp) {
-    RegistrySandbox registry;
+TEST_F(Companion, RemoveWithoutRegistrationStillCleansUp) {
     TempFolder temp;
     SampleInstall mcam9(temp, 9);
     WriteFileText(mcam9 / "chooks\\QTXGetOps.dll", "old");
@@ -41,8 +45,7 @@ TEST(Companion, RemoveWithoutRegistrationStillCleansUp) {
     EXPECT_FALSE(probe.OpMgrInstalled());
 }
 
-TEST(Companion, RegistrationTest) {
-    RegistrySandbox registry;
+TEST_F(Companion, RegistrationTest) {
     VellantSetup setup;
     VellantSetupProbe probe(setup);
     EXPECT_FALSE(probe.OpMgrInstalled());
@@ -52,8 +55,7 @@ TEST(Companion, RegistrationTest) {
     EXPECT_TRUE(probe.OpMgrInstalled());
 }
 
-TEST(Companion, EmptyFolderStillRegistersAndStarts) {
-    RegistrySandbox registry;
+TEST_F(Companion, EmptyFolderStillRegistersAndStarts) {
     VellantSetup setup;
     VellantSetupProbe probe(setup);
     const int started = CompanionLogCount("started");

@@ -74,13 +74,24 @@ TEST_F(EditorList, UnnumberedLinesInSectionAreKept) {
     EXPECT_EQ(Remove(added), original);
 }
 
-TEST_F(EditorList, MentionsDecideWhetherToEdit) {
+// The host's entry is judged by the [file edit] section alone.
+TEST_F(EditorList, SectionAloneDecides) {
+    const std::string mentionedOutside = kPadding + "; C:\\tools\\QTX_V2.exe\r\n[file edit]\r\n1. \"1\"\r\n2. \"A\"\r\n";
+    const std::string added = Add(mentionedOutside);
+    EXPECT_EQ(added, kPadding + "; C:\\tools\\QTX_V2.exe\r\n[file edit]\r\n1. \"2\"\r\n2. \"QTX_V2\"\r\n3. \"A\"\r\n");
+    EXPECT_EQ(Remove(added), mentionedOutside);
+
     WriteFileText(target, "untouched");
-    const std::string mentioned = kPadding + "; QTX_V2 is mentioned\r\n[file edit]\r\n1. \"1\"\r\n2. \"A\"\r\n";
-    EXPECT_EQ(Add(mentioned), "untouched");
-    const std::string lowerOnly = kPadding + "[file edit]\r\n1. \"2\"\r\n2. \"qtx_v2\"\r\n3. \"A\"\r\n";
-    EXPECT_EQ(Remove(lowerOnly), "untouched");
+    EXPECT_EQ(Remove(mentionedOutside), "untouched");  // no entry in the section: nothing written
+    EXPECT_EQ(Remove(kPadding + "[file edit]\r\n1. \"2\"\r\n2. \"qtx_v2\"\r\n3. \"A\"\r\n"), "untouched");
     EXPECT_EQ(Add("[file edit]\r\n1. \"1\"\r\n2. \"A\"\r\n"), "untouched");  // under 1024 bytes
+}
+
+TEST_F(EditorList, RemovalRenumbersOnlyTheEntriesAfterTheHost) {
+    const std::string list = kPadding + "[file edit]\r\n1. \"5\"\r\n2. \"A\"\r\n3. \"B\"\r\n4. \"QTX_V2\"\r\n"
+                                        "5. \"C\"\r\n6. \"Qtx_V2\" old\r\n7. \"D\"\r\n[colors]\r\n3. \"x\"\r\n";
+    EXPECT_EQ(Remove(list), kPadding + "[file edit]\r\n1. \"3\"\r\n2. \"A\"\r\n3. \"B\"\r\n4. \"C\"\r\n5. \"D\"\r\n"
+                                       "[colors]\r\n3. \"x\"\r\n");
 }
 
 TEST_F(EditorList, LongLinesAndFinalLineWithoutLineFeed) {

@@ -1,4 +1,6 @@
 #include "SampleMastercam.h"
+#include "foundation/Owners.h"
+#include <tlhelp32.h>
 #include <sstream>
 
 const char* const kMillLine = "10. Product? Mill";
@@ -70,15 +72,29 @@ bool WaitForCompanionLog(const char* word, int count, int seconds) {
     return false;
 }
 
+namespace {
+std::vector<DWORD> RunningCompanions() {
+    std::vector<DWORD> found;
+    ScopedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry))
+        if (_stricmp(entry.szExeFile, "qtx2cam.exe") == 0) found.push_back(entry.th32ProcessID);
+    return found;
+}
+}  // namespace
+
 void StopAllCompanions() {
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        const int running =
-            CompanionLogCount("started") - CompanionLogCount("stopped") - CompanionLogCount("timed-out");
-        if (running <= 0) return;
+    // A companion that has not yet made its event misses a signal: ask until none runs.
+    for (int attempt = 0; attempt < 100 && !RunningCompanions().empty(); ++attempt) {
         if (HANDLE event = ::CreateEventA(nullptr, FALSE, FALSE, "QTX2CAM Shutdown")) {
             ::SetEvent(event);
             ::Sleep(100);
             ::CloseHandle(event);
         }
+    }
+    for (DWORD id : RunningCompanions()) {
+        ScopedHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, id));
+        if (process) ::TerminateProcess(process.Get(), 1);
     }
 }

@@ -1,0 +1,165 @@
+#include "installer/Machine.h"
+#include "foundation/AtomicFile.h"
+#include "foundation/FileUtils.h"
+#include "foundation/Owners.h"
+#include <vector>
+
+namespace {
+// Registry values the installer reads are short; anything larger is not ours.
+const DWORD kLargestValue = 1 << 20;
+}  // namespace
+
+RegistryData RegistryData::Dword(DWORD value) {
+    return {REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof value)};
+}
+
+RegistryData RegistryData::Text(const std::string& text) { return {REG_SZ, text + '\0'}; }
+
+bool Machine::Record(StepAction action, const std::string& target, const std::string& detail, Result result) {
+    report_.steps.push_back({action, target, detail, result.outcome, result.error});
+    return result.outcome != StepOutcome::Failed;
+}
+
+void Machine::RecordFailure(StepAction action, const std::string& target, DWORD error) {
+    Record(action, target, std::string(), {StepOutcome::Failed, error});
+}
+
+bool Machine::Write(StepAction action, const std::string& path, const std::string& data) {
+    return Record(action, path, std::string(), DoWrite(path, data));
+}
+
+bool Machine::Copy(StepAction action, const std::string& from, const std::string& to) {
+    std::string data;
+    const DWORD error = Read(from, data);
+    if (error != ERROR_SUCCESS) return Record(action, to, from, {StepOutcome::Failed, error});
+    return Record(action, to, from, DoWrite(to, data));
+}
+
+bool Machine::Delete(const std::string& path) {
+    if (!Exists(path)) return Record(StepAction::DeleteFile, path, std::string(), {StepOutcome::Unchanged, 0});
+    return Record(StepAction::DeleteFile, path, std::string(), DoDelete(path));
+}
+
+bool Machine::CreateFolder(const std::string& path) {
+    if (Exists(path)) return Record(StepAction::CreateFolder, path, std::string(), {StepOutcome::Unchanged, 0});
+    return Record(StepAction::CreateFolder, path, std::string(), DoCreateFolder(path));
+}
+
+bool Machine::RemoveFolder(const std::string& path) {
+    if (!Exists(path)) return Record(StepAction::RemoveFolder, path, std::string(), {StepOutcome::Unchanged, 0});
+    return Record(StepAction::RemoveFolder, path, std::string(), DoRemoveFolder(path));
+}
+
+bool Machine::SetValue(const std::string& key, const std::string& name, const RegistryData& data) {
+    const std::string target = key + "\\" + name;
+    const std::string shown = data.type == REG_DWORD ? std::to_string(*reinterpret_cast<const DWORD*>(data.bytes.data()))
+                                                     : data.bytes.substr(0, data.bytes.find('\0'));
+    RegistryData current;
+    if (ReadValue(key, name, current) && current == data)
+        return Record(StepAction::SetValue, target, shown, {StepOutcome::Unchanged, 0});
+    return Record(StepAction::SetValue, target, shown, DoSetValue(key, name, data));
+}
+
+bool Machine::DeleteValue(const std::string& key, const std::string& name) {
+    const std::string target = key + "\\" + name;
+    RegistryData current;
+    if (!ReadValue(key, name, current)) return Record(StepAction::DeleteValue, target, std::string(), {StepOutcome::Unchanged, 0});
+    return Record(StepAction::DeleteValue, target, std::string(), DoDeleteValue(key, name));
+}
+
+bool Machine::Start(const std::string& commandLine) {
+    return Record(StepAction::StartProgram, commandLine, std::string(), DoStart(commandLine));
+}
+
+bool Machine::Signal(const std::string& eventName) {
+    return Record(StepAction::SignalEvent, eventName, std::string(), DoSignal(eventName));
+}
+
+bool LiveMachine::Exists(const std::string& path) {
+    return !path.empty() && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+DWORD LiveMachine::Read(const std::string& path, std::string& data) {
+    if (path.empty()) return ERROR_PATH_NOT_FOUND;
+    return ReadWholeFileBytes(path, data);
+}
+
+bool LiveMachine::ReadValue(const std::string& key, const std::string& name, RegistryData& data, bool createKey) {
+    RegistryKey handle;
+    const LSTATUS opened =
+        createKey ? ::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                      handle.Out(), nullptr)
+                  : ::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, handle.Out());
+    if (opened != ERROR_SUCCESS) return false;
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    if (::RegQueryValueExA(handle.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        size > kLargestValue)
+        return false;
+    std::vector<char> bytes(size + 1, '\0');
+    if (::RegQueryValueExA(handle.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) !=
+        ERROR_SUCCESS)
+        return false;
+    data.type = type;
+    data.bytes.assign(bytes.data(), size);
+    return true;
+}
+
+Machine::Result LiveMachine::DoWrite(const std::string& path, const std::string& data) {
+    if (path.empty()) return {StepOutcome::Failed, ERROR_PATH_NOT_FOUND};
+    const DWORD error = ReplaceFileContents(path, data);
+    return {error == ERROR_SUCCESS ? StepOutcome::Done : StepOutcome::Failed, error};
+}
+
+Machine::Result LiveMachine::DoDelete(const std::string& path) {
+    if (::DeleteFileA(path.c_str())) return {StepOutcome::Done, 0};
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {StepOutcome::Unchanged, 0};
+    return {StepOutcome::Failed, error};
+}
+
+Machine::Result LiveMachine::DoCreateFolder(const std::string& path) {
+    if (::CreateDirectoryA(path.c_str(), nullptr)) return {StepOutcome::Done, 0};
+    const DWORD error = ::GetLastError();
+    return {error == ERROR_ALREADY_EXISTS ? StepOutcome::Unchanged : StepOutcome::Failed, error};
+}
+
+Machine::Result LiveMachine::DoRemoveFolder(const std::string& path) {
+    if (::RemoveDirectoryA(path.c_str())) return {StepOutcome::Done, 0};
+    const DWORD error = ::GetLastError();
+    // A folder that still holds other files is kept on purpose.
+    if (error == ERROR_DIR_NOT_EMPTY || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return {StepOutcome::Unchanged, error};
+    return {StepOutcome::Failed, error};
+}
+
+Machine::Result LiveMachine::DoSetValue(const std::string& key, const std::string& name, const RegistryData& data) {
+    RegistryKey handle;
+    LSTATUS status = ::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
+                                       nullptr, handle.Out(), nullptr);
+    if (status == ERROR_SUCCESS)
+        status = ::RegSetValueExA(handle.Get(), name.c_str(), 0, data.type,
+                                  reinterpret_cast<const BYTE*>(data.bytes.data()), static_cast<DWORD>(data.bytes.size()));
+    return {status == ERROR_SUCCESS ? StepOutcome::Done : StepOutcome::Failed, static_cast<DWORD>(status)};
+}
+
+Machine::Result LiveMachine::DoDeleteValue(const std::string& key, const std::string& name) {
+    RegistryKey handle;
+    LSTATUS status = ::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, handle.Out());
+    if (status == ERROR_SUCCESS) status = ::RegDeleteValueA(handle.Get(), name.c_str());
+    if (status == ERROR_FILE_NOT_FOUND) return {StepOutcome::Unchanged, 0};
+    return {status == ERROR_SUCCESS ? StepOutcome::Done : StepOutcome::Failed, static_cast<DWORD>(status)};
+}
+
+Machine::Result LiveMachine::DoStart(const std::string& commandLine) {
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (RunProgram(line.data(), false) != 0) return {StepOutcome::Failed, ::GetLastError()};
+    return {StepOutcome::Done, 0};
+}
+
+Machine::Result LiveMachine::DoSignal(const std::string& eventName) {
+    ScopedHandle event(::CreateEventA(nullptr, FALSE, FALSE, eventName.c_str()));
+    if (!event || !::SetEvent(event.Get())) return {StepOutcome::Failed, ::GetLastError()};
+    return {StepOutcome::Done, 0};
+}
