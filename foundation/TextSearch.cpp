@@ -35,15 +35,18 @@ size_t FindNoCase(std::string_view text, std::string_view sub) {
     // Jump between the candidates for the first character, in either case.
     const char first[2] = {static_cast<char>(Folded(sub[0])), static_cast<char>(std::tolower(Folded(sub[0])))};
     const char* const begin = text.data();
-    const char* const last = begin + (text.size() - sub.size());
-    for (const char* at = begin; at <= last;) {
-        const size_t left = static_cast<size_t>(last - at) + 1;
-        const char* upper = static_cast<const char*>(std::memchr(at, first[0], left));
-        const char* lower = first[1] == first[0] ? nullptr : static_cast<const char*>(std::memchr(at, first[1], left));
+    const char* const end = begin + (text.size() - sub.size()) + 1;  // past the last possible start
+    // The next place of each case; one that is not found stays not found.
+    const auto next = [end](const char* from, char c) {
+        return from < end ? static_cast<const char*>(std::memchr(from, c, static_cast<size_t>(end - from))) : nullptr;
+    };
+    const char* upper = next(begin, first[0]);
+    const char* lower = first[1] == first[0] ? nullptr : next(begin, first[1]);
+    while (upper || lower) {
         const char* candidate = !upper ? lower : !lower ? upper : std::min(upper, lower);
-        if (!candidate) break;
         if (EqualNoCase(candidate + 1, sub.data() + 1, sub.size() - 1)) return static_cast<size_t>(candidate - begin);
-        at = candidate + 1;
+        if (candidate == upper) upper = next(candidate + 1, first[0]);
+        if (candidate == lower) lower = next(candidate + 1, first[1]);
     }
     return std::string_view::npos;
 }

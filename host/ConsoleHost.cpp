@@ -3,11 +3,17 @@
 //   korvane-setup                 where Mastercam 9 and 8 are installed
 //   korvane-setup list            one line per configuration file
 //   korvane-setup install [opts]  opts from: editor toolbar hook button tooldefs (default: all)
-//   korvane-setup remove          the uninstaller's entry point
+//   korvane-setup remove          every option out of every configuration file
+// Every failed step is named with the Windows error; the exit code is then 1.
+// KORVANE_SETUP_REGISTRY=<key> keeps the registry under HKEY_CURRENT_USER\<key>
+// (for tests that run the host beside others).
 #include "installer/VellantSetup.h"
 #include <windows.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 
 namespace {
 void PrintWhere() {
@@ -39,24 +45,32 @@ bool Has(int argc, char** argv, const char* option) {
     return false;
 }
 
-int Remove(HMODULE library) {
-    using RemoveAll = void (*)();
-    auto remove = reinterpret_cast<RemoveAll>(reinterpret_cast<void*>(::GetProcAddress(library, "RemoveAllMastercamOptions")));
-    if (!remove) {
-        std::fprintf(stderr, "RemoveAllMastercamOptions is not exported\n");
-        return 1;
+// Prints every failed step; true when none failed.
+bool ReportFailures(const CommitReport& report) {
+    for (const CommitStep* step : report.Failures()) {
+        const bool copy = step->action == StepAction::BackUp || step->action == StepAction::CopyFile;
+        const std::string what = copy ? step->detail + " -> " + step->target : step->target;
+        std::printf("failed: %s %s: %s\n", ActionName(step->action), what.c_str(), WindowsErrorText(step->error).c_str());
     }
-    remove();
-    return 0;
+    return !report.Failed();
+}
+
+// The redirected roots stay open for the life of the process.
+void RedirectRegistry() {
+    const char* root = std::getenv("KORVANE_SETUP_REGISTRY");
+    if (!root || !*root) return;
+    for (const auto& [predefined, name] : {std::pair{HKEY_LOCAL_MACHINE, "\\Machine"}, std::pair{HKEY_CURRENT_USER, "\\User"}}) {
+        HKEY key = nullptr;
+        const std::string path = std::string(root) + name;
+        if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+            ERROR_SUCCESS)
+            ::RegOverridePredefKey(predefined, key);
+    }
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-    HMODULE library = ::LoadLibraryA("Vellants.dll");
-    if (!library) {
-        std::fprintf(stderr, "Vellants.dll could not be loaded\n");
-        return 1;
-    }
+    RedirectRegistry();
     const char* command = argc > 1 ? argv[1] : "where";
     int result = 0;
     if (std::strcmp(command, "where") == 0) {
@@ -67,14 +81,16 @@ int main(int argc, char** argv) {
         VellantSetup setup;
         setup.InstallAllMastercamOptions(Has(argc, argv, "editor"), Has(argc, argv, "toolbar"), Has(argc, argv, "hook"),
                                          Has(argc, argv, "button"), Has(argc, argv, "tooldefs"));
-        std::printf("installed\n");
+        result = ReportFailures(setup.LastReport()) ? 0 : 1;
+        if (result == 0) std::printf("installed\n");
     } else if (std::strcmp(command, "remove") == 0) {
-        result = Remove(library);
+        VellantSetup setup;
+        setup.RemoveAllMastercamOptions();
+        result = ReportFailures(setup.LastReport()) ? 0 : 1;
         if (result == 0) std::printf("removed\n");
     } else {
         std::fprintf(stderr, "usage: korvane-setup [where|list|install [editor] [toolbar] [hook] [button] [tooldefs]|remove]\n");
         result = 2;
     }
-    ::FreeLibrary(library);
     return result;
 }

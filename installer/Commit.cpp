@@ -47,6 +47,7 @@ void VellantSetup::Commit() {
     if (m_hWnd) UpdateData(TRUE);
     m_report = CommitReport();
     m_report.planned = m_planning;
+    m_report.steps = m_unreadable;
     if (m_planning) SetPlanning(true);  // each plan starts from the machine as it is
     const std::vector<McConfigFile> recordsBefore = m_planning ? m_configFiles : std::vector<McConfigFile>();
 

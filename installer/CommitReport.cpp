@@ -11,6 +11,7 @@ std::vector<const CommitStep*> CommitReport::Failures() const {
 
 const char* ActionName(StepAction action) {
     switch (action) {
+    case StepAction::ReadFile: return "read file";
     case StepAction::WriteFile: return "write file";
     case StepAction::BackUp: return "back up";
     case StepAction::CopyFile: return "copy file";

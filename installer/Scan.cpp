@@ -59,7 +59,11 @@ void VellantSetup::AddScannedFile(const CString& path, int version) {
 
     // One read answers the two presence tests and the kind.
     std::string data;
-    if (Io().Read(path.Str(), data) != ERROR_SUCCESS || data.size() < kSmallestEditable) return;
+    if (const DWORD error = Io().Read(path.Str(), data)) {
+        m_unreadable.push_back({StepAction::ReadFile, path.Str(), std::string(), StepOutcome::Failed, error});
+        return;
+    }
+    if (data.size() < kSmallestEditable) return;
     record.installed[kEditor] = HasOption(data, "QTX_V2");
     record.installed[kToolbar] = HasOption(data, "GOTOQTX*");
     record.kind = KindOf(data);

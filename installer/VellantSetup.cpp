@@ -32,6 +32,7 @@ void VellantSetup::DoDataExchange(CDataExchange* dx) {
 
 void VellantSetup::ScanConfigFiles() {
     m_configFiles.clear();
+    m_unreadable.clear();
     GetCFGFiles();
 }
 

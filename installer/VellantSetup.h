@@ -132,6 +132,8 @@ private:
 
     std::vector<McConfigFile> m_configFiles;
     CommitReport m_report;
+    // Files the scans could not read: every Commit's report starts with them.
+    std::vector<CommitStep> m_unreadable;
     bool m_planning = false;
     std::unique_ptr<Machine> m_machine;
 

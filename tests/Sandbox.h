@@ -13,6 +13,8 @@ public:
     ~RegistrySandbox();
     RegistrySandbox(const RegistrySandbox&) = delete;
     RegistrySandbox& operator=(const RegistrySandbox&) = delete;
+    // Under the real HKEY_CURRENT_USER: "Machine" and "User" below it stand in for the roots.
+    const std::string& Root() const { return root_; }
 
 private:
     std::string root_;
