@@ -53,10 +53,7 @@ CString Resolved(const PathString& folder, const CString& topic, std::initialize
 
 }  // namespace
 
-ConfigFiles::ConfigFiles(CString programName) {
-    char folder[kProgramFolderBuffer] = {0};
-    Build(programName, ProgramFolder(folder));
-}
+ConfigFiles::ConfigFiles(CString programName) { Build(programName, ProgramFolder()); }
 
 ConfigFiles::ConfigFiles(CString programName, CString programFolder) { Build(programName, programFolder); }
 

@@ -1,6 +1,7 @@
 #include "foundation/EArray.h"
 #include "foundation/FileString.h"
 #include <gtest/gtest.h>
+#include <climits>
 
 namespace {
 TEST(Arrays, ListGrowsByIncrement) {
@@ -35,6 +36,44 @@ TEST(Arrays, GrowthKeepsElements) {
     EXPECT_STREQ(files[0].fileName, "b.txt");
     EXPECT_STREQ(files[1].folder, "C:\\c\\");
     EXPECT_STREQ(files[2].extension, "ini");
+}
+
+// A growth the block cannot take leaves the array as it was, with status 0.
+TEST(Arrays, ImpossibleGrowthChangesNothing) {
+    for (const int n : {-5, INT_MAX}) {
+        EArray<int> array(10, 10);
+        for (int i = 0; i < 10; ++i) array[i] = i;
+        EXPECT_FALSE(array.Grow(n)) << n;
+        EXPECT_EQ(array.status, 0);
+        EXPECT_EQ(array.Capacity(), 10);
+        for (int i = 0; i < 10; ++i) EXPECT_EQ(array[i], i);
+    }
+}
+
+struct Megabyte {
+    char bytes[1 << 20];
+};
+
+TEST(Arrays, AppendAfterFailedGrowthKeepsTheList) {
+    EList<int> hugeStep(2, INT_MAX);  // the step alone overflows the element count
+    EList<Megabyte> noMemory(1, 1 << 30);  // a petabyte
+    for (int i = 0; i < 3; ++i) hugeStep.Append(i);
+    static const Megabyte block = {};
+    noMemory.Append(block);
+    noMemory.Append(block);
+    EXPECT_EQ(hugeStep.last, 1);
+    EXPECT_EQ(hugeStep.highWater, 1);
+    EXPECT_EQ(hugeStep.upper, 1);
+    EXPECT_EQ(hugeStep.status, 0);
+    EXPECT_EQ(hugeStep.Capacity(), 2);
+    EXPECT_EQ(noMemory.last, 0);
+    EXPECT_EQ(noMemory.status, 0);
+    EXPECT_EQ(noMemory.Capacity(), 1);
+    hugeStep.growBy = 4;
+    hugeStep.Append(2);
+    EXPECT_EQ(hugeStep.last, 2);
+    EXPECT_EQ(hugeStep.status, 1);
+    EXPECT_EQ(hugeStep[2], 2);
 }
 
 TEST(Arrays, NonGrowableListStopsAtHighWater) {

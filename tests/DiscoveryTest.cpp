@@ -1,5 +1,6 @@
 #include "Sandbox.h"
 #include "VellantSetupProbe.h"
+#include "foundation/Owners.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -106,5 +107,29 @@ TEST(PathJoin, AddsOneBackslash) {
 TEST(PathJoin, ProgramFolderKeepsTrailingBackslash) {
     char buffer[kProgramFolderBuffer] = "untouched";
     EXPECT_EQ(std::string(ProgramFolder(buffer)), TestProgramFolder());
+    EXPECT_EQ(std::string(ProgramFolder()), TestProgramFolder());
+}
+
+// A host whose folder alone is longer than 256 characters: Windows cuts such a
+// module path inside the folder's last name.
+TEST(PathJoin, ProgramFolderOfAHostInALongFolder) {
+    TempFolder temp;
+    std::string folder = temp.Path() + "\\";
+    folder += std::string(256 - folder.size(), 'f');
+    const std::string host = folder + "\\fp";
+    ASSERT_EQ(host.size(), 259u);
+    ASSERT_TRUE(::CreateDirectoryA(("\\\\?\\" + folder).c_str(), nullptr));
+    ASSERT_TRUE(::CopyFileA((TestProgramFolder() + "folderprobe.exe").c_str(), ("\\\\?\\" + host).c_str(), FALSE));
+    const std::string report = temp / "report.txt";
+    std::string command = "\"" + host + "\" \"" + report + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(::CreateProcessA(host.c_str(), &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                 &startup, &process));
+    ScopedHandle thread(process.hThread), child(process.hProcess);
+    ::WaitForSingleObject(child.Get(), 30000);
+    // The whole folder, and the fixed-size form refuses rather than naming another folder.
+    EXPECT_EQ(ReadFileText(report), folder + "\\\nuntouched\n");
 }
 }  // namespace
