@@ -1,3 +1,4 @@
+#include "Mouse.h"
 #include "Sandbox.h"
 #include "widgets/HyperLink.h"
 #include "widgets/UniButton.h"
@@ -112,6 +113,53 @@ TEST_F(Widgets, ShapedButtonReportsEnterAndLeaveOnce) {
 TEST_F(Widgets, LinkWithoutTargetOpensItsText) {
     EXPECT_STREQ(dialog.link.GetURL(), "Help");
     EXPECT_STREQ(dialog.link.ToolTipText(), "Help");
+    EXPECT_STREQ(dialog.link.GetRuntimeClass()->m_lpszClassName, "CHyperLink");
+    EXPECT_TRUE(dialog.link.IsKindOf(RUNTIME_CLASS(CStatic)));
+    EXPECT_TRUE(dialog.link.IsKindOf(RUNTIME_CLASS(CObject)));
+    EXPECT_FALSE(dialog.button.IsKindOf(RUNTIME_CLASS(CHyperLink)));
+}
+
+// A modal dialog runs its own loop: PreTranslateMessage relays the mouse to the
+// link's tip, which shows, wrapped at its width however long the target.
+class ModalWidgetDialog : public WidgetDialog {
+public:
+    bool tipShown = false;
+    RECT tip = {};
+
+    LRESULT WindowProc(UINT message, WPARAM w, LPARAM l) override {
+        if (message != WM_TIMER || w != kTick) return WidgetDialog::WindowProc(message, w, l);
+        HWND tips = link.ToolTip().m_hWnd;
+        if (ticks++ == 0) MoveMouseOnto(link.m_hWnd);
+        if (::IsWindowVisible(tips)) {
+            tipShown = true;
+            ::GetWindowRect(tips, &tip);
+        }
+        if (tipShown || ticks > 50) EndDialog(IDOK);
+        return 0;
+    }
+
+protected:
+    BOOL OnInitDialog() override {
+        WidgetDialog::OnInitDialog();
+        std::string target = "C:\\Korvane Utilities\\QTX Help";
+        while (target.size() < 300) target += "\\Help\\QTX_Add_ons\\OEM\\CNCSoftware";
+        link.SetURL(target.c_str());
+        ::SetTimer(m_hWnd, kTick, 100, nullptr);
+        return TRUE;
+    }
+
+private:
+    static const UINT_PTR kTick = 7;
+    int ticks = 0;
+};
+
+TEST(WidgetsModal, LinkTipShowsInAModalDialog) {
+    ModalWidgetDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+    ASSERT_TRUE(dialog.tipShown);
+    EXPECT_LE(dialog.tip.right - dialog.tip.left, 450);
+    EXPECT_GT(dialog.tip.bottom - dialog.tip.top, 30);  // more than one line
 }
 
 TEST_F(Widgets, LinkOpensOncePerClickAndByTheSpaceBar) {
