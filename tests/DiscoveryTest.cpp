@@ -93,12 +93,9 @@ TEST(Entry, RecordCopiesAreDeep) {
     EXPECT_STREQ(first.path, "C:\\a.cfg");
 }
 
-TEST(PathJoin, EmptyFolderDropsName) {
+TEST(PathJoin, AddsOneBackslashAndDropsTheNameOnAnEmptyFolder) {
     EXPECT_STREQ(PathString() + "y", "");
     EXPECT_STREQ(PathString("") + CString("y"), "");
-}
-
-TEST(PathJoin, AddsOneBackslash) {
     EXPECT_STREQ(PathString("C:\\x") + "y", "C:\\x\\y");
     EXPECT_STREQ(PathString("C:\\x\\") + "y", "C:\\x\\y");
     EXPECT_STREQ(PathString("C:\\x") + "\\y", "C:\\x\\\\y");

@@ -141,21 +141,6 @@ TEST_F(SetupDialog, AddingAFolderSelectsItsLastFile) {
     EXPECT_EQ(probe.Records().size(), 2u);
 }
 
-TEST_F(SetupDialog, ToolTipsComeFromStringResources) {
-    mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
-    ASSERT_TRUE(Open());
-    HWND tips = setup.ToolTipWindow();
-    ASSERT_NE(tips, nullptr);
-    TOOLTIPTEXTA request = {};
-    request.hdr.hwndFrom = tips;
-    request.hdr.idFrom = reinterpret_cast<UINT_PTR>(setup.DlgItem(kIdOpMgr));
-    request.hdr.code = TTN_NEEDTEXTA;
-    request.uFlags = TTF_IDISHWND;
-    ::SendMessageA(setup.m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
-    ASSERT_NE(request.lpszText, nullptr);
-    EXPECT_STREQ(request.lpszText, "Installs the operations-manager C-hook.");
-}
-
 // The option boxes are disabled after "The chosen file only"; hovering one with
 // the real mouse still shows its own tip.
 TEST_F(SetupDialog, DisabledOptionBoxShowsItsToolTip) {

@@ -162,10 +162,17 @@ TEST(WidgetsModal, LinkTipShowsInAModalDialog) {
     EXPECT_GT(dialog.tip.bottom - dialog.tip.top, 30);  // more than one line
 }
 
+// A press that leaves the link before its release opens nothing; a click opens
+// the link once, and so does the space bar.
 TEST_F(Widgets, LinkOpensOncePerClickAndByTheSpaceBar) {
-    const std::string probe = TestProgramFolder() + "linkprobe.exe";
-    dialog.link.SetURL(probe.c_str());
+    dialog.link.SetURL((TestProgramFolder() + "linkprobe.exe").c_str());
     HWND link = dialog.link.m_hWnd;
+    ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, At(2, 2));
+    ::SendMessageA(link, WM_MOUSEMOVE, MK_LBUTTON, At(2, 2));
+    ::SendMessageA(link, WM_MOUSEMOVE, MK_LBUTTON, At(-50, 300));
+    ::SendMessageA(link, WM_LBUTTONUP, 0, At(-50, 300));
+    ::Sleep(500);
+    EXPECT_EQ(ProbeOpenings(), 0);
     EXPECT_FALSE(dialog.link.GetVisited());
     ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, At(2, 2));
     ::SendMessageA(link, WM_LBUTTONUP, 0, At(2, 2));
@@ -176,17 +183,6 @@ TEST_F(Widgets, LinkOpensOncePerClickAndByTheSpaceBar) {
     ::Sleep(300);
     EXPECT_EQ(ProbeOpenings(), 2);
     EXPECT_TRUE(messages.empty());
-}
-
-TEST_F(Widgets, LinkPressedAndReleasedOutsideOpensNothing) {
-    dialog.link.SetURL((TestProgramFolder() + "linkprobe.exe").c_str());
-    HWND link = dialog.link.m_hWnd;
-    ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, At(2, 2));
-    ::SendMessageA(link, WM_MOUSEMOVE, MK_LBUTTON, At(2, 2));
-    ::SendMessageA(link, WM_MOUSEMOVE, MK_LBUTTON, At(-50, 300));
-    ::SendMessageA(link, WM_LBUTTONUP, 0, At(-50, 300));
-    ::Sleep(500);
-    EXPECT_EQ(ProbeOpenings(), 0);
 }
 
 TEST_F(Widgets, LinkFailureNamesTheReason) {
@@ -227,7 +223,5 @@ TEST_F(Widgets, LinkStyleChanges) {
     EXPECT_EQ(dialog.link.GetLinkStyle(), 0x15u);
     EXPECT_TRUE(dialog.link.ModifyLinkStyle(kLinkUnderline, kLinkUseHover));
     EXPECT_EQ(dialog.link.GetLinkStyle(), 0x16u);
-    EXPECT_STREQ(LinkFailureReason(31), "There is no application associated\nwith the given filename extension.");
-    EXPECT_STREQ(LinkFailureReason(99), "Unknown Error (99) occurred.");
 }
 }  // namespace
