@@ -322,7 +322,8 @@ BOOL CToolTipCtrl::AddTool(CWnd* owner, const char* text, const RECT* rect, UINT
 }
 
 BOOL CToolTipCtrl::AddControlTool(HWND owner, HWND control) {
-    TOOLINFOA tool = ToolInfo(owner, reinterpret_cast<UINT_PTR>(control), TTF_IDISHWND | TTF_SUBCLASS, LPSTR_TEXTCALLBACKA);
+    TOOLINFOA tool =
+        ToolInfo(owner, reinterpret_cast<UINT_PTR>(control), TTF_IDISHWND | TTF_SUBCLASS, LPSTR_TEXTCALLBACKA);
     return static_cast<BOOL>(::SendMessageA(m_hWnd, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)));
 }
 

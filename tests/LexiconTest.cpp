@@ -88,8 +88,10 @@ TEST(Lexicon, EveryTextReadsBackAsWritten) {
     const char* const texts[] = {"C:\\new\\table", "ends in \\", "\\\\server\\n", "slash\\\nthen line",
                                  "tab\there\r\n", "C:\\Program Files\\x", "plain"};
     Lexicon table;
-    for (const char* text : texts)
-        table.Translate(MessageRecord(0, text, (std::string("fr ") + text).c_str(), (std::string("ctx\\n") + text).c_str()));
+    for (const char* text : texts) {
+        const std::string translation = std::string("fr ") + text, context = std::string("ctx\\n") + text;
+        table.Translate(MessageRecord(0, text, translation.c_str(), context.c_str()));
+    }
     ASSERT_TRUE(table.Write(path.c_str(), true));
     const std::string file = ReadFileText(path);
     EXPECT_NE(file.find("\r\n0 C:\\\\new\\\\table\r\n"), std::string::npos);

@@ -152,7 +152,7 @@ TEST_F(SetupDialog, DisabledOptionBoxShowsItsToolTip) {
     ASSERT_FALSE(::IsWindowEnabled(editor));
     HWND tips = setup.ToolTipWindow();
     MoveMouseOnto(editor);
-    ASSERT_TRUE(PumpUntil([tips] { return ::IsWindowVisible(tips) != FALSE; }, 5000));
+    ASSERT_TRUE(PumpUntil([tips] { return ::IsWindowVisible(tips) != FALSE; }, 20000));
     char text[256] = {0};
     ::GetWindowTextA(tips, text, sizeof text);
     EXPECT_STREQ(text, "Makes QTX_V2 Mastercam's NC editor.");
@@ -162,7 +162,7 @@ TEST_F(SetupDialog, DisabledOptionBoxShowsItsToolTip) {
             ::GetWindowTextA(tips, text, sizeof text);
             return std::string(text) == "Adds the configuration files of a folder of your own.";
         },
-        5000));
+        20000));
 }
 
 TEST_F(SetupDialog, ToolTipsCanBeSwitchedOff) {

@@ -129,12 +129,15 @@ public:
     LRESULT WindowProc(UINT message, WPARAM w, LPARAM l) override {
         if (message != WM_TIMER || w != kTick) return WidgetDialog::WindowProc(message, w, l);
         HWND tips = link.ToolTip().m_hWnd;
-        if (ticks++ == 0) MoveMouseOnto(link.m_hWnd);
+        if (!started) {
+            started = ::GetTickCount();
+            MoveMouseOnto(link.m_hWnd);
+        }
         if (::IsWindowVisible(tips)) {
             tipShown = true;
             ::GetWindowRect(tips, &tip);
         }
-        if (tipShown || ticks > 50) EndDialog(IDOK);
+        if (tipShown || ::GetTickCount() - started > 20000) EndDialog(IDOK);
         return 0;
     }
 
@@ -150,7 +153,7 @@ protected:
 
 private:
     static const UINT_PTR kTick = 7;
-    int ticks = 0;
+    DWORD started = 0;
 };
 
 TEST(WidgetsModal, LinkTipShowsInAModalDialog) {

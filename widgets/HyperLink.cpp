@@ -15,8 +15,8 @@ bool ReadDefaultValue(HKEY root, const std::string& key, std::string& value) {
     if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, handle.Out()) != ERROR_SUCCESS) return false;
     char data[MAX_PATH + 1] = {0};
     DWORD size = MAX_PATH;
-    if (::RegQueryValueExA(handle.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
-        return false;
+    const LONG read = ::RegQueryValueExA(handle.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    if (read != ERROR_SUCCESS) return false;
     value = data;
     return true;
 }

@@ -208,7 +208,8 @@ void CUniButton::DrawCaption(HDC dc, const RECT& box, bool enabled, int shift) {
     ::SelectObject(dc, oldFont);
 }
 
-void CUniButton::PaintPicture(CDC* dc, CBitmap& picture, UINT bitmapId, COLORREF colour, const RECT& client, int state) {
+void CUniButton::PaintPicture(CDC* dc, CBitmap& picture, UINT bitmapId, COLORREF colour, const RECT& client,
+                              int state) {
     if (bitmapId) {
         picture.LoadBitmap(bitmapId);
         return;
