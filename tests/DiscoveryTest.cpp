@@ -73,26 +73,6 @@ TEST(Entry, FreshSetupHasDefaultFlags) {
     EXPECT_EQ(setup.GetSafeHwnd(), nullptr);
 }
 
-TEST(Entry, SecondHandOverWins) {
-    auto* firstSettings = reinterpret_cast<ProgramConfiguration*>(0x10);
-    auto* firstFolders = reinterpret_cast<ConfigFiles*>(0x20);
-    auto* secondSettings = reinterpret_cast<ProgramConfiguration*>(0x30);
-    auto* secondFolders = reinterpret_cast<ConfigFiles*>(0x40);
-    SetVellantConfig(firstSettings, firstFolders);
-    SetVellantConfig(secondSettings, secondFolders);
-    EXPECT_EQ(HostSettings(), secondSettings);
-    EXPECT_EQ(HostFolders(), secondFolders);
-    SetVellantConfig(nullptr, nullptr);
-}
-
-TEST(Entry, RecordCopiesAreDeep) {
-    McConfigFile first;
-    first.path = "C:\\a.cfg";
-    McConfigFile copy = first;
-    copy.path += "x";
-    EXPECT_STREQ(first.path, "C:\\a.cfg");
-}
-
 TEST(PathJoin, AddsOneBackslashAndDropsTheNameOnAnEmptyFolder) {
     EXPECT_STREQ(PathString() + "y", "");
     EXPECT_STREQ(PathString("") + CString("y"), "");
@@ -101,15 +81,13 @@ TEST(PathJoin, AddsOneBackslashAndDropsTheNameOnAnEmptyFolder) {
     EXPECT_STREQ(PathString("C:\\x") + "\\y", "C:\\x\\\\y");
 }
 
-TEST(PathJoin, ProgramFolderKeepsTrailingBackslash) {
+// The host's folder with its trailing backslash, also for a host whose folder
+// alone is longer than 256 characters (Windows cuts such a module path inside
+// the folder's last name).
+TEST(PathJoin, ProgramFolderIsTheHostsWholeFolder) {
     char buffer[kProgramFolderBuffer] = "untouched";
     EXPECT_EQ(std::string(ProgramFolder(buffer)), TestProgramFolder());
     EXPECT_EQ(std::string(ProgramFolder()), TestProgramFolder());
-}
-
-// A host whose folder alone is longer than 256 characters: Windows cuts such a
-// module path inside the folder's last name.
-TEST(PathJoin, ProgramFolderOfAHostInALongFolder) {
     TempFolder temp;
     std::string folder = temp.Path() + "\\";
     folder += std::string(256 - folder.size(), 'f');
