@@ -18,9 +18,9 @@ bool FolderExists(const CString& folder) { return ValidatePath(StrPP(folder), fa
 bool Writable(const PathString& folder) {
     if (!FolderExists(folder)) return false;
     const PathString probe = folder + "temp.tmp";
-    HANDLE file = ::CreateFileA(probe, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    ::CloseHandle(file);
+    if (!ScopedHandle(::CreateFileA(probe, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr)))
+        return false;
     ::DeleteFileA(probe);
     return true;
 }
@@ -53,17 +53,11 @@ CString Resolved(const PathString& folder, const CString& topic, std::initialize
 
 }  // namespace
 
-ConfigFiles::ConfigFiles(CString programName) {
-    char folder[kProgramFolderBuffer] = {0};
-    Build(programName, ProgramFolder(folder));
-}
+ConfigFiles::ConfigFiles(CString programName) { Build(programName, ProgramFolder()); }
 
 ConfigFiles::ConfigFiles(CString programName, CString programFolder) { Build(programName, programFolder); }
 
-ConfigFiles::~ConfigFiles() {
-    if (userWatch && userWatch != INVALID_HANDLE_VALUE) ::FindCloseChangeNotification(userWatch);
-    if (helpWatch && helpWatch != INVALID_HANDLE_VALUE) ::FindCloseChangeNotification(helpWatch);
-}
+ConfigFiles::~ConfigFiles() = default;
 
 void ConfigFiles::Build(const CString& programName, const CString& programFolder) {
     {
@@ -104,16 +98,18 @@ void ConfigFiles::Build(const CString& programName, const CString& programFolder
     Fill(helpPages, helpPageFolder, ".htm*");
 }
 
-bool ConfigFiles::Signalled(HANDLE& watch, const CString& folder, bool& forced) {
-    if (!watch) {
-        watch = ::FindFirstChangeNotificationA(folder, TRUE, kWatchFilter);
+bool ConfigFiles::Signalled(FolderWatch& watch, const CString& folder, bool& forced) {
+    // Made once, on the first refresh; a folder that cannot be watched is refilled only when forced.
+    if (!watch.started) {
+        watch.started = true;
+        watch.handle.Reset(::FindFirstChangeNotificationA(folder, TRUE, kWatchFilter));
         forced = true;
     }
-    if (watch == INVALID_HANDLE_VALUE) return forced;
+    if (!watch.handle) return forced;
     bool changed = false;
-    while (::WaitForSingleObject(watch, 1) == WAIT_OBJECT_0) {
+    while (::WaitForSingleObject(watch.handle.Get(), 1) == WAIT_OBJECT_0) {
         changed = true;
-        if (!::FindNextChangeNotification(watch)) break;
+        if (!::FindNextChangeNotification(watch.handle.Get())) break;
     }
     return changed || forced;
 }

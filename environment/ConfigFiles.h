@@ -2,6 +2,7 @@
 // Where the host keeps its files: the per-user data folder and its sub-folders,
 // the help folders, its settings files, and sorted lists of the user's documents.
 #include "foundation/Export.h"
+#include "foundation/Owners.h"
 #include "foundation/PathString.h"
 #include "platform/Collections.h"
 #include <windows.h>
@@ -60,12 +61,17 @@ public:
     static CString ResolveFolder(CString base, CString relative, CString fallback);
 
 private:
+    // A change notification on a folder, made by the first refresh.
+    struct FolderWatch {
+        bool started = false;
+        ChangeNotificationHandle handle;
+    };
     void Build(const CString& programName, const CString& programFolder);
     void Fill(CStringList& list, const CString& folder, const char* pattern);
-    static bool Signalled(HANDLE& watch, const CString& folder, bool& forced);
+    static bool Signalled(FolderWatch& watch, const CString& folder, bool& forced);
 
-    HANDLE userWatch = nullptr;
-    HANDLE helpWatch = nullptr;
+    FolderWatch userWatch;
+    FolderWatch helpWatch;
     PathString userFolder;
     PathString stockFolder;
     PathString machineFolder;

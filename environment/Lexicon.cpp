@@ -2,7 +2,8 @@
 #include "foundation/SplayTree.h"
 #include "settings/QRVFile.h"
 #include "settings/StorageSet.h"
-#include <cstdlib>
+#include <charconv>
+#include <cstdint>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -12,6 +13,12 @@ const uint32_t kLanguageSection = 0x1003;
 
 bool Written(long number) { return number < 1 || number > 100; }
 
+// A backslash is doubled only where the reader would otherwise take it for the
+// start of an escape; every other text is written as it is.
+bool StartsEscape(char next) {
+    return next == 'n' || next == 'r' || next == 't' || next == '\\' || next == '\n' || next == '\r' || next == '\t';
+}
+
 std::string Escaped(const char* text) {
     std::string out;
     for (const char* c = text; *c; ++c) {
@@ -19,6 +26,7 @@ std::string Escaped(const char* text) {
             case '\n': out += "\\n"; break;
             case '\r': out += "\\r"; break;
             case '\t': out += "\\t"; break;
+            case '\\': out += StartsEscape(c[1]) ? "\\\\" : "\\"; break;
             default: out += *c; break;
         }
     }
@@ -28,8 +36,9 @@ std::string Escaped(const char* text) {
 std::string Unescaped(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == 'r' || text[i + 1] == 't')) {
-            out += text[i + 1] == 'n' ? '\n' : text[i + 1] == 'r' ? '\r' : '\t';
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (text[i] == '\\' && (next == 'n' || next == 'r' || next == 't' || next == '\\')) {
+            out += next == 'n' ? '\n' : next == 'r' ? '\r' : next == 't' ? '\t' : '\\';
             ++i;
         } else {
             out += text[i];
@@ -48,6 +57,33 @@ bool NextLine(std::istream& in, std::string& line) {
     if (!std::getline(in, line)) return false;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
+}
+
+// The second line of an entry: a 32-bit number, then one space and the English
+// text (or nothing, for an empty text).
+bool ParseNumbered(const std::string& line, long& number, std::string& english) {
+    int32_t value = 0;
+    const char* end = line.data() + line.size();
+    const std::from_chars_result parsed = std::from_chars(line.data(), end, value);
+    if (parsed.ec != std::errc() || (parsed.ptr != end && *parsed.ptr != ' ')) return false;
+    number = value;
+    english = Unescaped(parsed.ptr == end ? std::string() : std::string(parsed.ptr + 1, end));
+    return true;
+}
+
+// The catalogue's language message, naming the file and the line it stopped at.
+[[noreturn]] void RefuseLanguageFile(const StrPP& name, int line) {
+    QRVException refused(CatalogueText(kMsgNoLanguage), 1);
+    refused.Append(name + " (line " + StrPP(line) + ")");
+    refused.Throw();
+}
+
+// Replaces the file by the complete temporary one in one step; the temporary
+// is removed when that cannot be done.
+bool ReplaceWith(const StrPP& temporary, const StrPP& name) {
+    if (::MoveFileExA(temporary.Text(), name.Text(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    ::DeleteFileA(temporary.Text());
+    return false;
 }
 
 Lexicon theLexicon;
@@ -115,26 +151,37 @@ int Lexicon::Count() const {
 
 bool Lexicon::Write(StrPP name, bool text) {
     fileName = name;
+    // A translator's file is replaced only by a complete new one.
+    const StrPP temporary = name + ".tmp";
     if (!text) {
-        QRVFile file(name, "w+");
-        Section* section = file.GetSection(0x102, kLanguageSection);
-        if (!section) return false;
-        section->SetGrowStep(16384);
-        StorageSet set(0, new StorageValue);
-        InOrder([&](const MessageRecord& r) {
-            if (!Written(r.number)) return;
-            ValueList* fields = new ValueList;
-            fields->Append(Value(static_cast<int>(r.number)));
-            fields->Append(Value(r.english));
-            fields->Append(Value(r.current));
-            fields->Append(Value(r.context));
-            set.Select(StorageValue(Value(fields)));
-            section->WriteRecord(set);
-        });
-        file.Close();
-        return true;
+        try {
+            QRVFile file(temporary, "w+");
+            Section* section = file.GetSection(0x102, kLanguageSection);
+            if (!section) {
+                file.Close();
+                ::DeleteFileA(temporary.Text());
+                return false;
+            }
+            section->SetGrowStep(16384);
+            StorageSet set(0, new StorageValue);
+            InOrder([&](const MessageRecord& r) {
+                if (!Written(r.number)) return;
+                ValueList* fields = new ValueList;
+                fields->Append(Value(static_cast<int>(r.number)));
+                fields->Append(Value(r.english));
+                fields->Append(Value(r.current));
+                fields->Append(Value(r.context));
+                set.Select(StorageValue(Value(fields)));
+                section->WriteRecord(set);
+            });
+            file.Close();
+        } catch (...) {
+            ::DeleteFileA(temporary.Text());
+            throw;
+        }
+        return ReplaceWith(temporary, name);
     }
-    std::ofstream out(name.Text(), std::ios::binary | std::ios::trunc);
+    std::ofstream out(temporary.Text(), std::ios::binary | std::ios::trunc);
     if (!out) return false;
     const char* const header[] = {
         "#*       Name: English",
@@ -157,33 +204,45 @@ bool Lexicon::Write(StrPP name, bool text) {
     InOrder([&](const MessageRecord& r) {
         if (!Written(r.number)) return;
         out << "\r\n"
-            << "Context: " << r.context.Text() << "\r\n"
+            << "Context: " << Escaped(r.context) << "\r\n"
             << r.number << ' ' << Escaped(r.english) << "\r\n"
             << Escaped(r.current) << "\r\n";
     });
-    return static_cast<bool>(out);
+    out.flush();
+    const bool written = static_cast<bool>(out);
+    out.close();
+    if (!written || out.fail()) {
+        ::DeleteFileA(temporary.Text());
+        return false;
+    }
+    return ReplaceWith(temporary, name);
 }
 
 int Lexicon::Read(StrPP name) {
     std::ifstream in(name.Text(), std::ios::binary);
-    int entries = 0;
+    // The whole file is checked before the table takes any of it.
+    std::vector<MessageRecord> entries;
     std::string line;
+    int at = 0;
     while (in && NextLine(in, line)) {
+        ++at;
         if (line.empty() || line[0] == '#') continue;
         if (line.compare(0, 9, "Context: ") != 0) continue;
-        const std::string context = line.substr(9);
+        const std::string context = Unescaped(line.substr(9));
         std::string numbered;
         std::string translation;
-        if (!NextLine(in, numbered) || !NextLine(in, translation)) break;
-        const size_t blank = numbered.find(' ');
-        const long number = std::atol(numbered.c_str());
-        const std::string english = Unescaped(blank == std::string::npos ? std::string() : numbered.substr(blank + 1));
-        const MessageRecord read(number, english.c_str(), Unescaped(translation).c_str(), context.c_str());
+        long number = 0;
+        std::string english;
+        if (!NextLine(in, numbered) || !ParseNumbered(numbered, number, english)) RefuseLanguageFile(name, at + 1);
+        if (!NextLine(in, translation)) RefuseLanguageFile(name, at + 2);
+        at += 2;
+        entries.emplace_back(number, english.c_str(), Unescaped(translation).c_str(), context.c_str());
+    }
+    if (entries.empty()) QRVException(CatalogueText(kMsgNoLanguage), 1).Throw();
+    for (const MessageRecord& read : entries) {
         Remove(read);
         Translate(read);
-        ++entries;
     }
-    if (entries == 0) QRVException(CatalogueText(kMsgNoLanguage), 1).Throw();
     fileName = name;
-    return entries;
+    return static_cast<int>(entries.size());
 }

@@ -21,7 +21,9 @@ public:
     // Writes the language file: the commented text form, or the binary settings-file form.
     bool Write(StrPP fileName, bool text);
     // Reads the text form back, each entry with its translation; returns the entries
-    // read and raises the catalogue's "no language definition" message for none.
+    // read. Raises the catalogue's "no language definition" message for a file
+    // without entries, and (naming the file and line, the table left as it was)
+    // for an entry cut short or whose number is not a 32-bit number.
     int Read(StrPP fileName);
     int Count() const;
 

@@ -1,6 +1,8 @@
 #pragma once
 // The foundation's growable array and its list variant that counts elements in use.
 #include "environment/Messages.h"
+#include <climits>
+#include <cstddef>
 #include <new>
 
 template <class T>
@@ -8,10 +10,10 @@ class EArray {
 public:
     EArray(int size, int growBy) : growBy(growBy) {
         if (size <= 0) FatalError("Attempting to create a zero length EArray!");
-        data = new (std::nothrow) T[size];
+        data = Allocate(size);
         while (!data && size > 2) {
             size /= 2;
-            data = new (std::nothrow) T[size];
+            data = Allocate(size);
         }
         if (!data) FatalError("Unable to get enough memory for EArray.");
         upper = capacityUpper = size - 1;
@@ -28,8 +30,10 @@ public:
         growBy = 0;
     }
 
+    // A growth the block cannot take (negative, or beyond what an int can count)
+    // fails like one that finds no memory: the array stays as it was.
     bool Grow(int n) {
-        T* block = new (std::nothrow) T[capacityUpper + n + 1];
+        T* block = n < 0 ? nullptr : Allocate(static_cast<long long>(capacityUpper) + n + 1);
         if (!block) {
             status = 0;
             return false;
@@ -43,6 +47,7 @@ public:
     }
 
     T& operator[](int i) {
+        if (i < 0) FatalError("Attempting to access a negative EArray index.");
         if (i > capacityUpper) GrowFor(i);
         if (i > capacityUpper) FatalError("Unable to get enough memory for EArray.");
         return data[i];
@@ -59,9 +64,23 @@ public:
 protected:
     // Grows by growBy, or by the smallest multiple of it that reaches index i.
     void GrowFor(int i) {
-        const int shortfall = i - capacityUpper;
-        const int step = growBy > 0 ? growBy : 1;
-        Grow(step > shortfall ? step : (shortfall + step - 1) / step * step);
+        const long long shortfall = static_cast<long long>(i) - capacityUpper;
+        const long long step = growBy > 0 ? growBy : 1;
+        const long long by = step > shortfall ? step : (shortfall + step - 1) / step * step;
+        if (by > INT_MAX) {
+            status = 0;
+            return;
+        }
+        Grow(static_cast<int>(by));
+    }
+
+private:
+    // A block of count elements, or null when there is no memory or the count
+    // cannot be allocated at all (its size would not fit in a size_t).
+    static T* Allocate(long long count) {
+        if (count <= 0 || count > INT_MAX) return nullptr;
+        if (static_cast<unsigned long long>(count) > (static_cast<size_t>(-1) / 2) / sizeof(T)) return nullptr;
+        return new (std::nothrow) T[static_cast<size_t>(count)];
     }
 };
 
@@ -70,16 +89,17 @@ class EList : public EArray<T> {
 public:
     EList(int size, int growBy) : EArray<T>(size, growBy) {}
 
+    // The element is added only when the block holds its place: after a failed
+    // growth the list is as it was (and status is 0).
     void Append(const T& element) {
         const int n = last + 1;
-        if (n > highWater) {
-            if (growable == 0) return;
-            highWater = n;
-        }
+        if (n > highWater && growable == 0) return;
+        if (n > this->capacityUpper) this->GrowFor(n);
+        if (n > this->capacityUpper) return;
+        if (n > highWater) highWater = n;
         last = n;
         this->upper = n;
-        if (n > this->capacityUpper) this->GrowFor(n);
-        if (n <= this->capacityUpper) this->data[n] = element;
+        this->data[n] = element;
     }
 
     int Count() const { return last + 1; }

@@ -1,6 +1,7 @@
 #include "foundation/PathString.h"
 #include <windows.h>
 #include <cstring>
+#include <vector>
 
 PathString operator+(const PathString& folder, const CString& name) {
     if (folder.IsEmpty()) return PathString();
@@ -12,12 +13,25 @@ PathString operator+(const PathString& folder, const CString& name) {
 
 PathString operator+(const PathString& folder, const char* name) { return folder + CString(name); }
 
-char* ProgramFolder(char* buffer) {
-    char module[kProgramFolderBuffer] = {0};
-    const DWORD length = ::GetModuleFileNameA(nullptr, module, kProgramFolderBuffer - 1);
-    if (length == 0) return buffer;
-    char* slash = std::strrchr(module, '\\');
+PathString ProgramFolder() {
+    // Windows cuts a module path that does not fit the buffer, and the last
+    // backslash of a cut path belongs to another folder: ask until it fits.
+    std::vector<char> module(MAX_PATH + 1, '\0');
+    while (true) {
+        const DWORD length = ::GetModuleFileNameA(nullptr, module.data(), static_cast<DWORD>(module.size()));
+        if (length == 0) return PathString();
+        if (length < module.size() - 1) break;
+        if (module.size() > 32768) return PathString();
+        module.assign(module.size() * 2, '\0');
+    }
+    char* slash = std::strrchr(module.data(), '\\');
     if (slash) slash[1] = '\0';
-    std::strcpy(buffer, module);
+    return PathString(module.data());
+}
+
+char* ProgramFolder(char* buffer) {
+    const PathString folder = ProgramFolder();
+    if (folder.IsEmpty() || folder.GetLength() >= kProgramFolderBuffer) return buffer;
+    std::memcpy(buffer, static_cast<const char*>(folder), folder.GetLength() + 1);
     return buffer;
 }

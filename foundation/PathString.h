@@ -17,7 +17,10 @@ public:
 VELLANTS_API PathString operator+(const PathString& folder, const CString& name);
 VELLANTS_API PathString operator+(const PathString& folder, const char* name);
 
-// The host program's folder with its trailing backslash; buffer untouched on failure.
+// The host program's folder with its trailing backslash, however long; empty
+// when Windows cannot tell.
+VELLANTS_API PathString ProgramFolder();
+// The same in a buffer of kProgramFolderBuffer characters; the buffer is left
+// untouched when Windows fails or the folder does not fit.
 VELLANTS_API char* ProgramFolder(char* buffer);
-// ProgramFolder's buffer size: 256 characters of module path and the terminator.
 constexpr int kProgramFolderBuffer = 257;

@@ -34,17 +34,32 @@ bool Matches(DWORD found, int filter) {
     return (found & static_cast<DWORD>(filter)) != 0;
 }
 
-bool FindOne(const CString& path, WIN32_FIND_DATAA& data) {
-    return FindHandle(::FindFirstFileA(path, &data)).Valid();
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The position after the next separator at or after from (the length when there is none).
+int AfterComponent(const CString& path, int from) {
+    while (from < path.GetLength() && !IsSeparator(path[from])) ++from;
+    return from < path.GetLength() ? from + 1 : from;
+}
+
+// How much of the path names its volume or share, which no folder creation can
+// make: C:\, \\server\share\, \\?\C:\, \\?\UNC\server\share\ (and \\.\ like \\?\).
+int RootLength(const CString& path) {
+    const int length = path.GetLength();
+    if (length >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        if (length >= 4 && (path[2] == '?' || path[2] == '.') && IsSeparator(path[3])) {
+            if (path.Mid(4, 4).CompareNoCase("UNC\\") == 0 || path.Mid(4, 4).CompareNoCase("UNC/") == 0)
+                return AfterComponent(path, AfterComponent(path, 8));
+            return AfterComponent(path, 4);
+        }
+        return AfterComponent(path, AfterComponent(path, 2));
+    }
+    if (length >= 2 && path[1] == ':') return length > 2 && IsSeparator(path[2]) ? 3 : 2;
+    return 0;
 }
 }  // namespace
 
-SECFileSystem::~SECFileSystem() { CloseSearch(); }
-
-void SECFileSystem::CloseSearch() {
-    if (findHandle != INVALID_HANDLE_VALUE) ::FindClose(findHandle);
-    findHandle = INVALID_HANDLE_VALUE;
-}
+SECFileSystem::~SECFileSystem() = default;
 
 CString SECFileSystem::GetFileName(const CString& path) {
     const int at = LastSeparator(path);
@@ -128,25 +143,23 @@ bool SECFileSystem::GetStatus(const CString& path, CFileStatus& status) const {
     return true;
 }
 
-bool SECFileSystem::GetFileCreationTime(const CString& path, FILETIME& when) const {
+bool SECFileSystem::GetFindTime(const CString& path, FILETIME WIN32_FIND_DATAA::*field, FILETIME& when) const {
     WIN32_FIND_DATAA data;
-    if (!FindOne(path, data)) return false;
-    when = data.ftCreationTime;
+    if (!FindHandle(::FindFirstFileA(path, &data)).Valid()) return false;
+    when = data.*field;
     return true;
+}
+
+bool SECFileSystem::GetFileCreationTime(const CString& path, FILETIME& when) const {
+    return GetFindTime(path, &WIN32_FIND_DATAA::ftCreationTime, when);
 }
 
 bool SECFileSystem::GetFileModifyTime(const CString& path, FILETIME& when) const {
-    WIN32_FIND_DATAA data;
-    if (!FindOne(path, data)) return false;
-    when = data.ftLastWriteTime;
-    return true;
+    return GetFindTime(path, &WIN32_FIND_DATAA::ftLastWriteTime, when);
 }
 
 bool SECFileSystem::GetFileAccessTime(const CString& path, FILETIME& when) const {
-    WIN32_FIND_DATAA data;
-    if (!FindOne(path, data)) return false;
-    when = data.ftLastAccessTime;
-    return true;
+    return GetFindTime(path, &WIN32_FIND_DATAA::ftLastAccessTime, when);
 }
 
 bool SECFileSystem::GetFileSize(const CString& path, ULONGLONG& size) const {
@@ -204,11 +217,11 @@ CString SECFileSystem::GetVolumeLabel(const CString& root) const {
 
 UINT SECFileSystem::GetDriveType(const CString& root) const { return ::GetDriveTypeA(root); }
 
-DWORD SECFileSystem::GetFreeSpace(const CString& root) const {
+ULONGLONG SECFileSystem::GetFreeSpace(const CString& root) const {
     DWORD sectors = 0, bytes = 0, free = 0, total = 0;
     QuietErrors quiet;
-    if (!::GetDiskFreeSpaceA(root, &sectors, &bytes, &free, &total)) return 0xFFFFFFFF;
-    return sectors * bytes * free;
+    if (!::GetDiskFreeSpaceA(root, &sectors, &bytes, &free, &total)) return ~0ull;
+    return ULONGLONG(sectors) * bytes * free;
 }
 
 namespace {
@@ -313,9 +326,9 @@ bool SECFileSystem::MakeDirectory(const CString& path) const { return ::CreateDi
 bool SECFileSystem::MakePath(const CString& path) const {
     CString full(path);
     if (full.IsEmpty()) return false;
-    if (full[full.GetLength() - 1] != '\\' && full[full.GetLength() - 1] != '/') full += '\\';
-    for (int i = 0; i < full.GetLength(); ++i) {
-        if (full[i] != '\\' && full[i] != '/') continue;
+    if (!IsSeparator(full[full.GetLength() - 1])) full += '\\';
+    for (int i = RootLength(full); i < full.GetLength(); ++i) {
+        if (!IsSeparator(full[i])) continue;
         const CString level = full.Left(i);
         if (level.IsEmpty() || level[level.GetLength() - 1] == ':' || IsDirectory(level)) continue;
         if (!MakeDirectory(level)) return false;
@@ -325,9 +338,10 @@ bool SECFileSystem::MakePath(const CString& path) const {
 
 bool SECFileSystem::DeleteDirectory(const CString& path, bool recursive) {
     if (recursive) {
+        // The folder could not be removed after its files while sub-folders remain.
         std::unique_ptr<CStringList> folders(GetDirectoryList(path, true));
-        for (const CString& folder : *folders) DeleteDirectory(folder, true);
-        DeleteFiles(AppendPaths(path, "*.*"), -1);
+        if (!folders->IsEmpty()) return false;
+        if (!DeleteFiles(AppendPaths(path, "*.*"), -1)) return false;
     }
     return ::RemoveDirectoryA(path) != 0;
 }
@@ -335,11 +349,10 @@ bool SECFileSystem::DeleteDirectory(const CString& path, bool recursive) {
 CString SECFileSystem::GetNextFileName(const CString& pattern, int attributes) {
     while (true) {
         if (!pattern.IsEmpty()) {
-            CloseSearch();
-            findHandle = ::FindFirstFileA(pattern, &findData);
-            if (findHandle == INVALID_HANDLE_VALUE) return CString();
-        } else if (findHandle == INVALID_HANDLE_VALUE || !::FindNextFileA(findHandle, &findData)) {
-            CloseSearch();
+            findHandle.Reset(::FindFirstFileA(pattern, &findData));
+            if (!findHandle.Valid()) return CString();
+        } else if (!findHandle.Valid() || !::FindNextFileA(findHandle.Get(), &findData)) {
+            findHandle.Reset();
             return CString();
         }
         if (Matches(findData.dwFileAttributes, attributes)) return findData.cFileName;
@@ -356,7 +369,7 @@ CStringList* SECFileSystem::GetFileList(const CString& pattern, int attributes, 
              name = GetNextFileName("", attributes)) {
             if (name != "." && name != "..") list->AddTail(folder + name);
         }
-        CloseSearch();
+        findHandle.Reset();
     }
     if (recursive) {
         std::unique_ptr<CStringList> folders(GetDirectoryList(folder, true));
@@ -375,7 +388,7 @@ CStringList* SECFileSystem::GetDirectoryList(const CString& folder, bool fullPat
         full.Format("%s%s", static_cast<const char*>(base), static_cast<const char*>(name));
         if (IsDirectory(full)) list->AddTail(fullPaths ? full : name);
     }
-    CloseSearch();
+    findHandle.Reset();
     return list;
 }
 

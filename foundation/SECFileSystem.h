@@ -2,6 +2,7 @@
 // File status, enumeration, copying and folder services behind CString paths.
 // Both backslash and slash separate path parts here.
 #include "foundation/Export.h"
+#include "foundation/Owners.h"
 #include "platform/Collections.h"
 #include <windows.h>
 #undef GetFreeSpace  // an old 16-bit macro that would rename the member
@@ -47,7 +48,8 @@ public:
     bool IsValidDrive(const CString& root) const;
     CString GetVolumeLabel(const CString& root) const;
     UINT GetDriveType(const CString& root) const;
-    DWORD GetFreeSpace(const CString& root) const;
+    // Bytes in the free clusters of the volume; all ones when the query fails.
+    ULONGLONG GetFreeSpace(const CString& root) const;
     ULONGLONG GetFreeSpace64(const CString& path) const;
     ULONGLONG GetTotalSpace64(const CString& path) const;
     bool IsReadOnly(const CString& folder) const;
@@ -59,7 +61,11 @@ public:
     bool CopyFile(const CString& from, const CString& to) const;
     bool CompareFiles(const CString& a, const CString& b) const;
     bool MakeDirectory(const CString& path) const;
+    // Makes every missing folder below the path's volume or share (C:\, \\server\share\,
+    // \\?\C:\, \\?\UNC\server\share\).
     bool MakePath(const CString& path) const;
+    // Recursive: the folder's own files go first; a folder that holds sub-folders
+    // is refused before anything is deleted.
     bool DeleteDirectory(const CString& path, bool recursive);
 
     // attributes: -1 everything, 0 or 128 normal files only, else any shared bit.
@@ -71,8 +77,8 @@ public:
     static void FillComboBox(HWND comboBox, const CStringList& list);
 
 private:
-    void CloseSearch();
+    bool GetFindTime(const CString& path, FILETIME WIN32_FIND_DATAA::*field, FILETIME& when) const;
 
     WIN32_FIND_DATAA findData = {};
-    HANDLE findHandle = INVALID_HANDLE_VALUE;
+    FindHandle findHandle;
 };

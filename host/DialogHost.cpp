@@ -36,9 +36,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     if (!setup.Create(kSetupDialogTemplate)) return 1;
     MSG message;
     while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (CWnd* target = CWnd::FromHandlePermanent(message.hwnd))
-            if (target->PreTranslateMessage(&message)) continue;
-        if (::IsDialogMessageA(setup.m_hWnd, &message)) continue;
+        if (CWnd::WalkPreTranslateTree(setup.m_hWnd, &message) || ::IsDialogMessageA(setup.m_hWnd, &message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageA(&message);
     }

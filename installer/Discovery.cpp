@@ -29,8 +29,7 @@ PathString VellantSetup::GetMCAMPath(int* version) {
 }
 
 PathString VellantSetup::GetDLLSourcePath() {
-    char folder[kProgramFolderBuffer] = {0};
-    return PathString(CString(ProgramFolder(folder)) + "Vellants\\Mastercam\\");
+    return ProgramFolder() + "Vellants\\Mastercam\\";
 }
 
 PathString VellantSetup::GetQTX2CAMPath() { return GetDLLSourcePath() + "qtx2cam.exe"; }

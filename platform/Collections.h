@@ -2,12 +2,8 @@
 #include "foundation/Export.h"
 // MFC-shaped object root and string list.
 #include "CString.h"
+#include "Object.h"
 #include <list>
-
-class VELLANTS_API CObject {
-public:
-    virtual ~CObject() = default;
-};
 
 class VELLANTS_API CStringList : public CObject {
 public:

@@ -35,18 +35,52 @@ BOOL CDialog::Create(CWnd* parent) {
 }
 
 INT_PTR CDialog::DoModal() {
+    HWND parent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    const bool disabledParent = parent && ::IsWindowEnabled(parent);
+    if (disabledParent) ::EnableWindow(parent, FALSE);
     m_modal = true;
-    const INT_PTR result = ::DialogBoxParamA(AfxGetResourceHandle(), TemplateName(),
-                                             m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr, &AfxDlgProc,
-                                             reinterpret_cast<LPARAM>(this));
+    m_endModal = false;
+    m_modalResult = -1;
+    if (Create(m_pParentWnd)) {
+        if (!::IsWindowVisible(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+        RunModalLoop();
+    }
+    // Hidden before the parent comes back, so that the parent is activated again.
+    if (m_hWnd) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                               SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+    if (disabledParent) {
+        ::EnableWindow(parent, TRUE);
+        ::SetActiveWindow(parent);
+    }
+    DestroyWindow();
     m_modal = false;
-    return result;
+    return m_modalResult;
+}
+
+void CDialog::RunModalLoop() {
+    MSG message;
+    while (!m_endModal && m_hWnd) {
+        const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            // The application is ending: close the dialog and leave the quit for the outer loop.
+            if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (WalkPreTranslateTree(m_hWnd, &message) || ::IsDialogMessageA(m_hWnd, &message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
 }
 
 void CDialog::EndDialog(int result) {
     if (!m_hWnd) return;
-    if (m_modal) ::EndDialog(m_hWnd, result);
-    else DestroyWindow();
+    if (!m_modal) {
+        DestroyWindow();
+        return;
+    }
+    m_modalResult = result;
+    m_endModal = true;
+    ::PostMessageA(m_hWnd, WM_NULL, 0, 0);  // wakes the loop
 }
 
 BOOL CDialog::DestroyWindow() {

@@ -13,6 +13,9 @@ public:
     // A modeless window; the caller runs the message loop and destroys it.
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
     BOOL Create(CWnd* parent = nullptr);
+    // Shows the dialog with the parent disabled and runs its own message loop, in
+    // which every message passes PreTranslateMessage, until EndDialog; returns
+    // EndDialog's result, or -1 when the window cannot be made.
     INT_PTR DoModal();
     void EndDialog(int result);
     BOOL DestroyWindow();
@@ -30,7 +33,10 @@ protected:
 
 private:
     const char* TemplateName() const;
+    void RunModalLoop();
     bool m_modal = false;
+    bool m_endModal = false;
+    INT_PTR m_modalResult = -1;
     friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
 };
 

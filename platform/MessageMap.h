@@ -2,6 +2,7 @@
 #include "foundation/Export.h"
 // Static message tables in the MFC manner: each class lists the messages it
 // handles, with the handler's calling form, and links to its base's table.
+#include "Object.h"
 #include <windows.h>
 
 class CCmdTarget;
@@ -36,9 +37,11 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
-class VELLANTS_API CCmdTarget {
+class VELLANTS_API CCmdTarget : public CObject {
+    DECLARE_DYNAMIC(CCmdTarget)
+
 public:
-    virtual ~CCmdTarget() = default;
+    ~CCmdTarget() override = default;
     // Runs the command handler registered for (code, id); false when none is.
     bool OnCmdMsg(UINT code, UINT id);
     // The entry for a message (and code/id where they matter), or null.

@@ -15,7 +15,39 @@ POINT PointOf(LPARAM l) { return POINT{static_cast<short>(LOWORD(l)), static_cas
 
 // Control colour messages reach the control as these reflected codes.
 const UINT kReflect = 0x2000;
+
+TOOLINFOA ToolInfo(HWND owner, UINT_PTR id, UINT flags, const char* text) {
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = flags;
+    tool.hwnd = owner;
+    tool.uId = id;
+    tool.lpszText = const_cast<char*>(text);
+    return tool;
+}
+
+// The visible child of parent under a screen point, disabled ones included;
+// group boxes and plain labels let the mouse through and are passed over.
+HWND ControlAt(HWND parent, POINT screen) {
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT box = {};
+        if (!::IsWindowVisible(child) || !::GetWindowRect(child, &box) || !::PtInRect(&box, screen)) continue;
+        if (::SendMessageA(child, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTTRANSPARENT) continue;
+        return child;
+    }
+    return nullptr;
+}
+
+HWND DisabledControlAt(HWND parent, POINT screen) {
+    // Only this thread's windows are asked, so that no other program can hold us up.
+    if (!parent || ::GetWindowThreadProcessId(parent, nullptr) != ::GetCurrentThreadId()) return nullptr;
+    HWND control = ControlAt(parent, screen);
+    return control && !::IsWindowEnabled(control) ? control : nullptr;
+}
 }  // namespace
+
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+IMPLEMENT_DYNAMIC(CStatic, CWnd)
 
 void SetMessageBoxHook(MessageBoxHook hook) { messageBoxHook = hook; }
 
@@ -31,9 +63,22 @@ int AfxMessageBox(const char* text, UINT type) {
 
 HINSTANCE AfxGetResourceHandle() { return ::GetModuleHandleA(nullptr); }
 
+CWnd::CWnd() = default;
+
 CWnd::~CWnd() {
-    if (m_toolTips) ::DestroyWindow(m_toolTips);
+    m_toolTips.reset();
     if (m_hWnd) Detach();
+}
+
+HWND CWnd::ToolTipWindow() const { return m_toolTips ? m_toolTips->m_hWnd : nullptr; }
+
+BOOL CWnd::WalkPreTranslateTree(HWND stop, MSG* message) {
+    for (HWND window = message->hwnd; window; window = ::GetParent(window)) {
+        if (CWnd* target = FromHandlePermanent(window))
+            if (target->PreTranslateMessage(message)) return TRUE;
+        if (window == stop) break;
+    }
+    return FALSE;
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND window) {
@@ -86,27 +131,33 @@ BOOL CWnd::UpdateData(BOOL saveAndValidate) {
 
 BOOL CWnd::EnableToolTips(BOOL enable) {
     if (!enable) {
-        if (m_toolTips) ::SendMessageA(m_toolTips, TTM_ACTIVATE, FALSE, 0);
+        if (m_toolTips) m_toolTips->Activate(FALSE);
         return TRUE;
     }
     if (!m_toolTips) {
-        m_toolTips = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
-                                       ::GetModuleHandleA(nullptr), nullptr);
-        if (!m_toolTips) return FALSE;
-        // One tool per child control; its text is asked for when the tip shows.
-        for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-            TOOLINFOA tool = {};
-            tool.cbSize = sizeof tool;
-            tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-            tool.hwnd = m_hWnd;
-            tool.uId = reinterpret_cast<UINT_PTR>(child);
-            tool.lpszText = LPSTR_TEXTCALLBACKA;
-            ::SendMessageA(m_toolTips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-        }
+        auto tips = std::make_unique<CToolTipCtrl>();
+        if (!tips->Create(this)) return FALSE;
+        for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            tips->AddControlTool(m_hWnd, child);
+        m_toolTips = std::move(tips);
     }
-    ::SendMessageA(m_toolTips, TTM_ACTIVATE, TRUE, 0);
+    m_toolTips->Activate(TRUE);
     return TRUE;
+}
+
+// A disabled control gets no mouse input: what the mouse does over one reaches
+// this window instead and goes to the tool tips as the control's own.
+void CWnd::RelayToolTipEvent(UINT message, WPARAM w, LPARAM l) {
+    POINT point = PointOf(l);
+    ::ClientToScreen(m_hWnd, &point);
+    MSG relayed = {m_hWnd, message, w, l, static_cast<DWORD>(::GetMessageTime()), point};
+    if (HWND control = DisabledControlAt(m_hWnd, point)) {
+        POINT inside = point;
+        ::ScreenToClient(control, &inside);
+        relayed.hwnd = control;
+        relayed.lParam = MAKELPARAM(inside.x, inside.y);
+    }
+    m_toolTips->RelayEvent(&relayed);
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM w, LPARAM l) {
@@ -115,6 +166,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM w, LPARAM l) {
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM w, LPARAM l) {
+    if (m_toolTips && message >= WM_MOUSEMOVE && message <= WM_MBUTTONDBLCLK) RelayToolTipEvent(message, w, l);
     LRESULT result = 0;
     if (!OnWndMsg(message, w, l, &result)) result = DefWindowProc(message, w, l);
     return result;
@@ -260,39 +312,43 @@ BOOL CToolTipCtrl::Create(CWnd* parent) {
     HWND window = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent ? parent->m_hWnd : nullptr,
                                     nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    if (!window) return FALSE;
-    Attach(window);
-    return TRUE;
+    return window && SubclassWindow(window);
 }
 
 BOOL CToolTipCtrl::AddTool(CWnd* owner, const char* text, const RECT* rect, UINT_PTR id) {
-    TOOLINFOA tool = {};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = owner->m_hWnd;
-    tool.uId = id;
+    TOOLINFOA tool = ToolInfo(owner->m_hWnd, id, 0, text);
     if (rect) tool.rect = *rect;
-    tool.lpszText = const_cast<char*>(text);
+    return static_cast<BOOL>(::SendMessageA(m_hWnd, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)));
+}
+
+BOOL CToolTipCtrl::AddControlTool(HWND owner, HWND control) {
+    TOOLINFOA tool =
+        ToolInfo(owner, reinterpret_cast<UINT_PTR>(control), TTF_IDISHWND | TTF_SUBCLASS, LPSTR_TEXTCALLBACKA);
     return static_cast<BOOL>(::SendMessageA(m_hWnd, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)));
 }
 
 void CToolTipCtrl::UpdateTipText(const char* text, CWnd* owner, UINT_PTR id) {
-    TOOLINFOA tool = {};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = owner->m_hWnd;
-    tool.uId = id;
-    tool.lpszText = const_cast<char*>(text);
+    TOOLINFOA tool = ToolInfo(owner->m_hWnd, id, 0, text);
     ::SendMessageA(m_hWnd, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 CString CToolTipCtrl::GetText(CWnd* owner, UINT_PTR id) const {
     char text[1024] = {0};
-    TOOLINFOA tool = {};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = owner->m_hWnd;
-    tool.uId = id;
-    tool.lpszText = text;
+    TOOLINFOA tool = ToolInfo(owner->m_hWnd, id, 0, text);
     ::SendMessageA(m_hWnd, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
     return text;
+}
+
+LRESULT CToolTipCtrl::WindowProc(UINT message, WPARAM w, LPARAM l) {
+    // The tip checks which window the mouse is over before it shows and while it
+    // stays; the window under a disabled control stands in for the control.
+    if (message == TTM_WINDOWFROMPOINT && l) {
+        const POINT screen = *reinterpret_cast<const POINT*>(l);
+        HWND window = ::WindowFromPoint(screen);
+        if (HWND control = DisabledControlAt(window, screen)) return reinterpret_cast<LRESULT>(control);
+        return reinterpret_cast<LRESULT>(window);
+    }
+    return CWnd::WindowProc(message, w, l);
 }
 
 BOOL CFont::CreateFontIndirect(const LOGFONTA* font) {

@@ -4,8 +4,10 @@
 #include "CString.h"
 #include "MessageMap.h"
 #include <commctrl.h>
+#include <memory>
 
 class CWnd;
+class CToolTipCtrl;
 
 // Carries the direction of one data exchange between a dialog and its members.
 class VELLANTS_API CDataExchange {
@@ -25,8 +27,10 @@ public:
 };
 
 class VELLANTS_API CWnd : public CCmdTarget {
+    DECLARE_DYNAMIC(CWnd)
+
 public:
-    CWnd() = default;
+    CWnd();
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
     ~CWnd() override;
@@ -50,10 +54,15 @@ public:
     CString GetWindowText() const;
     void SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
     void CheckRadioButton(int first, int last, int checked) { ::CheckRadioButton(m_hWnd, first, last, checked); }
+    // One tool per child control, its text asked of this window when the tip shows;
+    // disabled controls show theirs too.
     BOOL EnableToolTips(BOOL enable = TRUE);
-    HWND ToolTipWindow() const { return m_toolTips; }
+    HWND ToolTipWindow() const;
 
     virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
+    // Offers a message to the objects of its window and of that window's parents,
+    // up to stop; true when one of them took it.
+    static BOOL WalkPreTranslateTree(HWND stop, MSG* message);
     // Runs every message: the message map first, then the default handling.
     virtual LRESULT WindowProc(UINT message, WPARAM w, LPARAM l);
     virtual LRESULT DefWindowProc(UINT message, WPARAM w, LPARAM l);
@@ -73,8 +82,11 @@ protected:
     void Detach();
 
     WNDPROC m_oldProc = nullptr;
-    HWND m_toolTips = nullptr;
+    std::unique_ptr<CToolTipCtrl> m_toolTips;
     MSG m_current = {};
+
+private:
+    void RelayToolTipEvent(UINT message, WPARAM w, LPARAM l);
 
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
 };
@@ -106,16 +118,26 @@ public:
     CString GetLBText(int index) const;
 };
 
-class VELLANTS_API CStatic : public CWnd {};
+class VELLANTS_API CStatic : public CWnd {
+    DECLARE_DYNAMIC(CStatic)
+};
 
 class VELLANTS_API CToolTipCtrl : public CWnd {
 public:
     ~CToolTipCtrl() override;
     BOOL Create(CWnd* parent);
+    // A tool for a rectangle of the owner's client area, with a fixed text.
     BOOL AddTool(CWnd* owner, const char* text, const RECT* rect, UINT_PTR id);
+    // A tool for a whole control, its text asked of the owner when the tip shows.
+    BOOL AddControlTool(HWND owner, HWND control);
     void UpdateTipText(const char* text, CWnd* owner, UINT_PTR id);
     void RelayEvent(MSG* message) { if (m_hWnd) ::SendMessageA(m_hWnd, TTM_RELAYEVENT, 0, LPARAM(message)); }
+    void Activate(BOOL active) { ::SendMessageA(m_hWnd, TTM_ACTIVATE, active, 0); }
+    // Longer texts wrap at this many pixels.
+    void SetMaxTipWidth(int width) { ::SendMessageA(m_hWnd, TTM_SETMAXTIPWIDTH, 0, width); }
+    int GetMaxTipWidth() const { return static_cast<int>(::SendMessageA(m_hWnd, TTM_GETMAXTIPWIDTH, 0, 0)); }
     CString GetText(CWnd* owner, UINT_PTR id) const;
+    LRESULT WindowProc(UINT message, WPARAM w, LPARAM l) override;
 };
 
 class VELLANTS_API CFont {

@@ -1,6 +1,7 @@
 #include "foundation/EArray.h"
 #include "foundation/FileString.h"
 #include <gtest/gtest.h>
+#include <climits>
 
 namespace {
 TEST(Arrays, ListGrowsByIncrement) {
@@ -35,6 +36,39 @@ TEST(Arrays, GrowthKeepsElements) {
     EXPECT_STREQ(files[0].fileName, "b.txt");
     EXPECT_STREQ(files[1].folder, "C:\\c\\");
     EXPECT_STREQ(files[2].extension, "ini");
+}
+
+struct Megabyte {
+    char bytes[1 << 20];
+};
+
+// A growth the block cannot take (negative, beyond what an int counts, more
+// memory than there is) leaves the array or list as it was, with status 0.
+TEST(Arrays, ImpossibleGrowthChangesNothing) {
+    for (const int n : {-5, INT_MAX}) {
+        EArray<int> array(10, 10);
+        for (int i = 0; i < 10; ++i) array[i] = i;
+        EXPECT_FALSE(array.Grow(n)) << n;
+        EXPECT_EQ(array.status, 0);
+        EXPECT_EQ(array.Capacity(), 10);
+        for (int i = 0; i < 10; ++i) EXPECT_EQ(array[i], i);
+    }
+    EList<int> hugeStep(2, INT_MAX);
+    for (int i = 0; i < 3; ++i) hugeStep.Append(i);
+    EXPECT_EQ(hugeStep.last, 1);
+    EXPECT_EQ(hugeStep.highWater, 1);
+    EXPECT_EQ(hugeStep.upper, 1);
+    EXPECT_EQ(hugeStep.status, 0);
+    hugeStep.growBy = 4;
+    hugeStep.Append(2);
+    EXPECT_EQ(hugeStep[2], 2);
+    EXPECT_EQ(hugeStep.status, 1);
+    EList<Megabyte> noMemory(1, 1 << 30);  // a petabyte
+    static const Megabyte block = {};
+    noMemory.Append(block);
+    noMemory.Append(block);
+    EXPECT_EQ(noMemory.last, 0);
+    EXPECT_EQ(noMemory.status, 0);
 }
 
 TEST(Arrays, NonGrowableListStopsAtHighWater) {

@@ -1,5 +1,6 @@
 #include "Sandbox.h"
 #include "VellantSetupProbe.h"
+#include "foundation/Owners.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -72,39 +73,38 @@ TEST(Entry, FreshSetupHasDefaultFlags) {
     EXPECT_EQ(setup.GetSafeHwnd(), nullptr);
 }
 
-TEST(Entry, SecondHandOverWins) {
-    auto* firstSettings = reinterpret_cast<ProgramConfiguration*>(0x10);
-    auto* firstFolders = reinterpret_cast<ConfigFiles*>(0x20);
-    auto* secondSettings = reinterpret_cast<ProgramConfiguration*>(0x30);
-    auto* secondFolders = reinterpret_cast<ConfigFiles*>(0x40);
-    SetVellantConfig(firstSettings, firstFolders);
-    SetVellantConfig(secondSettings, secondFolders);
-    EXPECT_EQ(HostSettings(), secondSettings);
-    EXPECT_EQ(HostFolders(), secondFolders);
-    SetVellantConfig(nullptr, nullptr);
-}
-
-TEST(Entry, RecordCopiesAreDeep) {
-    McConfigFile first;
-    first.path = "C:\\a.cfg";
-    McConfigFile copy = first;
-    copy.path += "x";
-    EXPECT_STREQ(first.path, "C:\\a.cfg");
-}
-
-TEST(PathJoin, EmptyFolderDropsName) {
+TEST(PathJoin, AddsOneBackslashAndDropsTheNameOnAnEmptyFolder) {
     EXPECT_STREQ(PathString() + "y", "");
     EXPECT_STREQ(PathString("") + CString("y"), "");
-}
-
-TEST(PathJoin, AddsOneBackslash) {
     EXPECT_STREQ(PathString("C:\\x") + "y", "C:\\x\\y");
     EXPECT_STREQ(PathString("C:\\x\\") + "y", "C:\\x\\y");
     EXPECT_STREQ(PathString("C:\\x") + "\\y", "C:\\x\\\\y");
 }
 
-TEST(PathJoin, ProgramFolderKeepsTrailingBackslash) {
+// The host's folder with its trailing backslash, also for a host whose folder
+// alone is longer than 256 characters (Windows cuts such a module path inside
+// the folder's last name).
+TEST(PathJoin, ProgramFolderIsTheHostsWholeFolder) {
     char buffer[kProgramFolderBuffer] = "untouched";
     EXPECT_EQ(std::string(ProgramFolder(buffer)), TestProgramFolder());
+    EXPECT_EQ(std::string(ProgramFolder()), TestProgramFolder());
+    TempFolder temp;
+    std::string folder = temp.Path() + "\\";
+    folder += std::string(256 - folder.size(), 'f');
+    const std::string host = folder + "\\fp";
+    ASSERT_EQ(host.size(), 259u);
+    ASSERT_TRUE(::CreateDirectoryA(("\\\\?\\" + folder).c_str(), nullptr));
+    ASSERT_TRUE(::CopyFileA((TestProgramFolder() + "folderprobe.exe").c_str(), ("\\\\?\\" + host).c_str(), FALSE));
+    const std::string report = temp / "report.txt";
+    std::string command = "\"" + host + "\" \"" + report + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(::CreateProcessA(host.c_str(), &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                 &startup, &process));
+    ScopedHandle thread(process.hThread), child(process.hProcess);
+    ::WaitForSingleObject(child.Get(), 30000);
+    // The whole folder, and the fixed-size form refuses rather than naming another folder.
+    EXPECT_EQ(ReadFileText(report), folder + "\\\nuntouched\n");
 }
 }  // namespace

@@ -54,7 +54,7 @@ TEST(Lexicon, TextFileRoundTrip) {
         Lexicon table;
         table.TranslateAllMessages();
         table.Translate(MessageRecord(42, "Skipped", "Skipped", "c"));
-        table.Translate(MessageRecord(101, "Tab\there", "Tab\there", "c"));
+        table.Translate(MessageRecord(101, "Numbered", "Numbered", "c"));
         ASSERT_TRUE(table.Write(path.c_str(), true));
     }
     const std::string text = ReadFileText(path);
@@ -62,7 +62,7 @@ TEST(Lexicon, TextFileRoundTrip) {
     EXPECT_NE(text.find("\r\nContext: Internal file\r\n0 Not enough disk space\r\nNot enough disk space\r\n"),
               std::string::npos);
     EXPECT_EQ(text.find("Skipped"), std::string::npos);
-    EXPECT_NE(text.find("101 Tab\\there"), std::string::npos);
+    EXPECT_NE(text.find("\r\n101 Numbered\r\n"), std::string::npos);
     EXPECT_NE(text.find("0 Internal Fatal Error in StorageSet.\\nMismatch on number of bytes read."), std::string::npos);
 
     // A translator's edit, read back and applied to the catalogue.
@@ -78,19 +78,70 @@ TEST(Lexicon, TextFileRoundTrip) {
     EXPECT_STREQ(CatalogueEntry(10).GetText(), "Avertissement");
     EXPECT_STREQ(CatalogueEntry(8).GetText(),
                  "Internal Fatal Error in StorageSet.\nMismatch on number of bytes read.\nThis QRV file may be corrupt.");
-    EXPECT_STREQ(reader.TextOf(101), "Tab\there");
 }
 
-TEST(Lexicon, EmptyLanguageFileIsReported) {
+// Backslashes in any position come back as they were written; a text whose
+// backslashes start no escape is written as it is.
+TEST(Lexicon, EveryTextReadsBackAsWritten) {
     TempFolder temp;
-    WriteFileText(temp / "none.lng", "# only comments\r\n\r\n");
+    const std::string path = temp / "French.lng";
+    const char* const texts[] = {"C:\\new\\table", "ends in \\", "\\\\server\\n", "slash\\\nthen line",
+                                 "tab\there\r\n", "C:\\Program Files\\x", "plain"};
     Lexicon table;
-    try {
-        table.Read((temp / "none.lng").c_str());
-        FAIL();
-    } catch (const QRVException& failure) {
-        EXPECT_STREQ(failure.heading, "This file does not contain any language definition.");
+    for (const char* text : texts) {
+        const std::string translation = std::string("fr ") + text, context = std::string("ctx\\n") + text;
+        table.Translate(MessageRecord(0, text, translation.c_str(), context.c_str()));
     }
+    ASSERT_TRUE(table.Write(path.c_str(), true));
+    const std::string file = ReadFileText(path);
+    EXPECT_NE(file.find("\r\n0 C:\\\\new\\\\table\r\n"), std::string::npos);
+    EXPECT_NE(file.find("\r\n0 C:\\Program Files\\x\r\nfr C:\\Program Files\\x\r\n"), std::string::npos);
+    EXPECT_FALSE(PathExists(path + ".tmp"));
+
+    Lexicon reader;
+    ASSERT_EQ(reader.Read(path.c_str()), 7);
+    for (const char* text : texts) {
+        const MessageRecord read = reader.Translate(MessageRecord(text, ""));
+        EXPECT_STREQ(read.current, (std::string("fr ") + text).c_str()) << text;
+        EXPECT_STREQ(read.context, (std::string("ctx\\n") + text).c_str()) << text;
+    }
+    EXPECT_EQ(reader.Count(), 7);
+}
+
+// A file without entries, an entry cut short and a number beyond 32 bits are
+// refused with the catalogue's message, and the table keeps what it had.
+TEST(Lexicon, BrokenLanguageFilesAreRefused) {
+    TempFolder temp;
+    const std::string entry = "\r\nContext: c\r\n0 Yes\r\nOui\r\n";
+    const struct {
+        std::string body;
+        const char* where;
+    } broken[] = {
+        {"# only comments\r\n\r\n", ""},
+        {entry + "\r\nContext: c\r\n0 No\r\n", "broken.lng (line 8)"},
+        {entry + "\r\nContext: c\r\n", "broken.lng (line 7)"},
+        {entry + "\r\nContext: c\r\n2147483648 Big\r\nGros\r\n", "broken.lng (line 7)"},
+        {entry + "\r\nContext: c\r\n-2147483649 Small\r\nPetit\r\n", "broken.lng (line 7)"},
+        {entry + "\r\nContext: c\r\nseven Seven\r\nSept\r\n", "broken.lng (line 7)"},
+    };
+    for (const auto& file : broken) {
+        WriteFileText(temp / "broken.lng", file.body);
+        Lexicon table;
+        table.Translate(MessageRecord(0, "Yes", "Ja", "c"));
+        try {
+            table.Read((temp / "broken.lng").c_str());
+            ADD_FAILURE() << file.body;
+        } catch (const QRVException& failure) {
+            EXPECT_STREQ(failure.heading, "This file does not contain any language definition.");
+            EXPECT_NE(std::string(failure.Text()).find(file.where), std::string::npos) << failure.Text().Text();
+        }
+        EXPECT_STREQ(table.Translate("Yes"), "Ja");
+        EXPECT_EQ(table.Count(), 1);
+    }
+    WriteFileText(temp / "edge.lng", "Context: c\r\n2147483647 Max\r\nMaximum\r\nContext: c\r\n-5\r\n\r\n");
+    Lexicon table;
+    EXPECT_EQ(table.Read((temp / "edge.lng").c_str()), 2);
+    EXPECT_STREQ(table.TextOf(2147483647), "Maximum");
 }
 
 TEST(Lexicon, BinaryForm) {

@@ -60,7 +60,7 @@ TEST(FatalErrorDeathTest, ShowsTextAndExitsWithZero) {
         ::testing::ExitedWithCode(0), "\\[<<Fatal Error>>\\] <<Fatal Error>> Boom\\. \\. \\.Exiting\\.");
 }
 
-TEST(ArraysDeathTest, ZeroLengthIsFatal) {
+TEST(ArraysDeathTest, ZeroLengthAndNegativeIndexAreFatal) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
@@ -68,5 +68,12 @@ TEST(ArraysDeathTest, ZeroLengthIsFatal) {
             EArray<int> empty(0, 5);
         },
         ::testing::ExitedWithCode(0), "Attempting to create a zero length EArray!");
+    EXPECT_EXIT(
+        {
+            SetFatalSink(FatalToStderr);
+            EArray<int> array(4, 4);
+            array[-1] = 7;
+        },
+        ::testing::ExitedWithCode(0), "Attempting to access a negative EArray index\\.");
 }
 }  // namespace

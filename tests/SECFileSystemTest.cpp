@@ -2,10 +2,43 @@
 #include "platform/Collections.h"
 #include "foundation/SECFileSystem.h"
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
+// A share \\server\share for this test alone: Wine maps UNC names to folders
+// under its prefix's dosdevices\unc. Not valid where there is no such prefix.
+class UncShare {
+public:
+    UncShare() {
+        char prefix[MAX_PATH + 1] = {0};
+        const DWORD length = ::GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH || prefix[0] != '/') return;
+        server_ = "vt" + std::to_string(::GetCurrentProcessId());
+        std::string folder = std::string("Z:") + prefix + "/dosdevices/unc/" + server_;
+        for (char& c : folder)
+            if (c == '/') c = '\\';
+        std::error_code failed;
+        std::filesystem::create_directories(folder + "\\share", failed);
+        if (failed) return;
+        folder_ = folder;
+    }
+    ~UncShare() {
+        std::error_code ignored;
+        if (Valid()) std::filesystem::remove_all(folder_, ignored);
+    }
+    UncShare(const UncShare&) = delete;
+    UncShare& operator=(const UncShare&) = delete;
+    bool Valid() const { return !folder_.empty(); }
+    std::string Path() const { return "\\\\" + server_ + "\\share"; }
+
+private:
+    std::string server_;
+    std::string folder_;
+};
+
 TEST(SECFileSystem, PathSplitting) {
     EXPECT_STREQ(SECFileSystem::GetFileName("C:\\a/b.txt"), "b.txt");
     EXPECT_STREQ(SECFileSystem::GetFileName("plain"), "plain");
@@ -60,21 +93,58 @@ TEST(SECFileSystem, FileChanges) {
     ULONGLONG size = 0;
     EXPECT_TRUE(fs.GetFileSize((temp / "copy").c_str(), size));
     EXPECT_EQ(size, 4u);
-    EXPECT_TRUE(fs.MakePath((temp / "x\\y\\z").c_str()));
-    EXPECT_TRUE(fs.IsDirectory((temp / "x\\y\\z").c_str()));
-    WriteFileText(temp / "x\\y\\z\\f", "f");
-    EXPECT_FALSE(fs.IsReadOnly((temp / "x").c_str()));
+    EXPECT_FALSE(fs.IsReadOnly(temp.Path().c_str()));
     EXPECT_TRUE(fs.IsReadOnly((temp / "missing").c_str()));
-    EXPECT_TRUE(fs.DeleteDirectory((temp / "x").c_str(), true));
-    EXPECT_FALSE(fs.IsDirectory((temp / "x").c_str()));
     EXPECT_TRUE(fs.DeleteFiles((temp / "t*").c_str()));
     EXPECT_FALSE(fs.FileExists((temp / "two").c_str()));
     EXPECT_TRUE(fs.FileExists((temp / "copy").c_str()));
 }
 
+// The volume or share at the front of a path is never made, only the folders below it.
+TEST(SECFileSystem, MakePathBelowEveryKindOfRoot) {
+    TempFolder temp;
+    UncShare share;
+    SECFileSystem fs;
+    std::vector<std::string> made = {temp / "plain\\a\\b", "\\\\?\\" + (temp / "long\\a\\b\\"),
+                                     temp / "mixed/a\\b/"};
+    if (share.Valid()) {
+        made.push_back(share.Path() + "\\unc\\a\\b");
+        made.push_back("\\\\?\\UNC\\" + share.Path().substr(2) + "\\long-unc\\a");
+    }
+    for (const std::string& path : made) {
+        EXPECT_TRUE(fs.MakePath(path.c_str())) << path;
+        EXPECT_TRUE(fs.IsDirectory(path.c_str())) << path;
+    }
+    EXPECT_FALSE(fs.MakePath("\\\\no-such-server\\share\\a"));
+}
+
+// A recursive delete removes a folder with its files; a folder that holds
+// sub-folders is refused whole.
+TEST(SECFileSystem, DeleteDirectoryRefusesSubFoldersBeforeDeletingAnything) {
+    TempFolder temp;
+    SECFileSystem fs;
+    WriteFileText(temp / "x\\f", "f");
+    WriteFileText(temp / "x\\y\\g", "g");
+    WriteFileText(temp / "x\\y\\hidden", "h");
+    ::SetFileAttributesA((temp / "x\\y\\hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(fs.DeleteDirectory((temp / "x").c_str(), true));
+    EXPECT_EQ(ReadFileText(temp / "x\\f"), "f");
+    EXPECT_EQ(ReadFileText(temp / "x\\y\\g"), "g");
+    EXPECT_TRUE(fs.DeleteDirectory((temp / "x\\y").c_str(), true));
+    EXPECT_FALSE(PathExists(temp / "x\\y"));
+    EXPECT_FALSE(fs.DeleteDirectory((temp / "x").c_str(), false));
+    EXPECT_TRUE(fs.DeleteDirectory((temp / "x").c_str(), true));
+    EXPECT_FALSE(PathExists(temp / "x"));
+}
+
 TEST(SECFileSystem, DrivesAndSorting) {
     SECFileSystem fs;
     EXPECT_TRUE(fs.IsValidDrive("C:\\"));
+    // Counted in clusters the free space must not wrap at 4 GB.
+    const ULONGLONG clusters = fs.GetFreeSpace("C:\\");
+    const ULONGLONG available = fs.GetFreeSpace64("C:\\");
+    ASSERT_NE(clusters, ~0ull);
+    EXPECT_LT(clusters > available ? clusters - available : available - clusters, 1ull << 30);
     EXPECT_NE(fs.GetFreeSpace64("C:\\windows"), ~0ull);
     EXPECT_GE(fs.GetTotalSpace64("C:\\"), fs.GetFreeSpace64("C:\\"));
     EXPECT_FALSE(fs.ChangeDrive(27));

@@ -1,3 +1,4 @@
+#include "Mouse.h"
 #include "SampleMastercam.h"
 #include "VellantSetupProbe.h"
 #include "foundation/FileUtils.h"
@@ -126,24 +127,42 @@ TEST_F(SetupDialog, AddingAFolderSelectsItsLastFile) {
     EXPECT_EQ(ListItem(setup, kIdConfigList, 1), "Mill -- " + (own / "mine.cfg"));
     EXPECT_EQ(Check(setup, kIdLastScope), BST_CHECKED);
     EXPECT_EQ(Check(setup, kIdEditor), BST_CHECKED);
+    // The template's radio groups show one choice each.
+    int checkedInGroup = 0;
+    for (HWND control = ::GetWindow(setup.m_hWnd, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
+        if (::GetWindowLongA(control, GWL_STYLE) & WS_GROUP) checkedInGroup = 0;
+        const LONG type = ::GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+        const bool radio = type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+        if (radio && ::SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED) ++checkedInGroup;
+        EXPECT_LE(checkedInGroup, 1) << ::GetDlgCtrlID(control);
+    }
     pickedFolder = "";  // cancelled: nothing changes
     Click(setup, kIdAddFolder);
     EXPECT_EQ(probe.Records().size(), 2u);
 }
 
-TEST_F(SetupDialog, ToolTipsComeFromStringResources) {
+// The option boxes are disabled after "The chosen file only"; hovering one with
+// the real mouse still shows its own tip.
+TEST_F(SetupDialog, DisabledOptionBoxShowsItsToolTip) {
     mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
     ASSERT_TRUE(Open());
+    ::SetWindowPos(setup.m_hWnd, HWND_TOPMOST, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    Click(setup, kIdSingleConfig);
+    HWND editor = setup.DlgItem(kIdEditor);
+    ASSERT_FALSE(::IsWindowEnabled(editor));
     HWND tips = setup.ToolTipWindow();
-    ASSERT_NE(tips, nullptr);
-    TOOLTIPTEXTA request = {};
-    request.hdr.hwndFrom = tips;
-    request.hdr.idFrom = reinterpret_cast<UINT_PTR>(setup.DlgItem(kIdOpMgr));
-    request.hdr.code = TTN_NEEDTEXTA;
-    request.uFlags = TTF_IDISHWND;
-    ::SendMessageA(setup.m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
-    ASSERT_NE(request.lpszText, nullptr);
-    EXPECT_STREQ(request.lpszText, "Installs the operations-manager C-hook.");
+    MoveMouseOnto(editor);
+    ASSERT_TRUE(PumpUntil([tips] { return ::IsWindowVisible(tips) != FALSE; }, 20000));
+    char text[256] = {0};
+    ::GetWindowTextA(tips, text, sizeof text);
+    EXPECT_STREQ(text, "Makes QTX_V2 Mastercam's NC editor.");
+    MoveMouseOnto(setup.DlgItem(kIdAddFolder));  // an enabled control shows its own
+    EXPECT_TRUE(PumpUntil(
+        [tips, &text] {
+            ::GetWindowTextA(tips, text, sizeof text);
+            return std::string(text) == "Adds the configuration files of a folder of your own.";
+        },
+        20000));
 }
 
 TEST_F(SetupDialog, ToolTipsCanBeSwitchedOff) {

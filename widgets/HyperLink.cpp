@@ -1,4 +1,5 @@
 #include "widgets/HyperLink.h"
+#include "foundation/Owners.h"
 #include <shellapi.h>
 #include <cstring>
 
@@ -6,18 +7,22 @@ namespace {
 HyperLinkColours colours = {RGB(0, 0, 255), RGB(128, 0, 128), RGB(128, 0, 128), RGB(255, 0, 0)};
 HCURSOR linkCursor = nullptr;
 const int kCommandLimit = 512;
+// A long target wraps in its tip instead of running off the screen.
+const int kTipWidth = 400;
 
 bool ReadDefaultValue(HKEY root, const std::string& key, std::string& value) {
-    HKEY handle = nullptr;
-    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return false;
+    RegistryKey handle;
+    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, handle.Out()) != ERROR_SUCCESS) return false;
     char data[MAX_PATH + 1] = {0};
     DWORD size = MAX_PATH;
-    const bool ok = ::RegQueryValueExA(handle, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
-    ::RegCloseKey(handle);
-    if (ok) value = data;
-    return ok;
+    const LONG read = ::RegQueryValueExA(handle.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    if (read != ERROR_SUCCESS) return false;
+    value = data;
+    return true;
 }
 }  // namespace
+
+IMPLEMENT_DYNAMIC(CHyperLink, CStatic)
 
 BEGIN_MESSAGE_MAP(CHyperLink, CStatic)
     ON_WM_CTLCOLOR_REFLECT()
@@ -110,6 +115,7 @@ void CHyperLink::PreSubclassWindow() {
         RECT client = {};
         ::GetClientRect(m_hWnd, &client);
         m_toolTip.AddTool(this, m_url, &client, 1);
+        m_toolTip.SetMaxTipWidth(kTipWidth);
     }
 }
 

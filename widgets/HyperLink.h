@@ -22,10 +22,11 @@ struct HyperLinkColours {
 };
 
 class VELLANTS_API CHyperLink : public CStatic {
+    DECLARE_DYNAMIC(CHyperLink)
+
 public:
     CHyperLink() = default;
     ~CHyperLink() override = default;
-    static const char* ClassName() { return "CHyperLink"; }
 
     void SetURL(CString url);
     CString GetURL() const { return m_url; }

@@ -1,4 +1,5 @@
 #include "widgets/UniButton.h"
+#include <utility>
 
 namespace {
 const UINT_PTR kFlashTimer = 1;
@@ -6,48 +7,40 @@ enum Picture { kNormal, kPressed, kHover, kDisabled };
 
 const UINT shapedButtonMessage = ::RegisterWindowMessageA("QRVShapedButtonMessage");
 
-HRGN CopyRegion(HRGN source) {
-    HRGN copy = ::CreateRectRgn(0, 0, 0, 0);
-    ::CombineRgn(copy, source, nullptr, RGN_COPY);
+ScopedRegion CopyRegion(HRGN source) {
+    ScopedRegion copy(::CreateRectRgn(0, 0, 0, 0));
+    ::CombineRgn(copy.Get(), source, nullptr, RGN_COPY);
     return copy;
 }
 
 // Fills the shape less a copy of it moved by (dx, dy): one band of a 3D edge.
 void Band(HDC dc, HRGN shape, int dx, int dy, int colour) {
-    HRGN moved = CopyRegion(shape);
-    ::OffsetRgn(moved, dx, dy);
-    HRGN band = ::CreateRectRgn(0, 0, 0, 0);
-    ::CombineRgn(band, shape, moved, RGN_DIFF);
-    ::FillRgn(dc, band, ::GetSysColorBrush(colour));
-    ::DeleteObject(band);
-    ::DeleteObject(moved);
+    ScopedRegion moved = CopyRegion(shape);
+    ::OffsetRgn(moved.Get(), dx, dy);
+    ScopedRegion band(::CreateRectRgn(0, 0, 0, 0));
+    ::CombineRgn(band.Get(), shape, moved.Get(), RGN_DIFF);
+    ::FillRgn(dc, band.Get(), ::GetSysColorBrush(colour));
 }
 
 // Every pixel that is not the transparent colour, as one region.
-HRGN ShapeFromBitmap(UINT bitmapId, COLORREF transparent) {
-    HBITMAP bitmap = ::LoadBitmapA(AfxGetResourceHandle(), MAKEINTRESOURCEA(bitmapId));
-    if (!bitmap) return nullptr;
+ScopedRegion ShapeFromBitmap(UINT bitmapId, COLORREF transparent) {
+    ScopedBitmap bitmap(::LoadBitmapA(AfxGetResourceHandle(), MAKEINTRESOURCEA(bitmapId)));
+    if (!bitmap) return ScopedRegion();
     BITMAP info = {};
-    ::GetObjectA(bitmap, sizeof info, &info);
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    HRGN shape = ::CreateRectRgn(0, 0, 0, 0);
+    ::GetObjectA(bitmap.Get(), sizeof info, &info);
+    MemoryDC memory(nullptr);
+    memory.Select(bitmap.Get());
+    ScopedRegion shape(::CreateRectRgn(0, 0, 0, 0));
     for (int x = 0; x < info.bmWidth; ++x) {
         for (int y = 0; y < info.bmHeight; ++y) {
-            if (::GetPixel(memory, x, y) == transparent) continue;
+            if (::GetPixel(memory.Get(), x, y) == transparent) continue;
             int end = y + 1;  // a column's run of opaque pixels at once
-            while (end < info.bmHeight && ::GetPixel(memory, x, end) != transparent) ++end;
-            HRGN run = ::CreateRectRgn(x, y, x + 1, end);
-            ::CombineRgn(shape, shape, run, RGN_OR);
-            ::DeleteObject(run);
+            while (end < info.bmHeight && ::GetPixel(memory.Get(), x, end) != transparent) ++end;
+            ScopedRegion run(::CreateRectRgn(x, y, x + 1, end));
+            ::CombineRgn(shape.Get(), shape.Get(), run.Get(), RGN_OR);
             y = end;
         }
     }
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    ::DeleteObject(bitmap);
     return shape;
 }
 }  // namespace
@@ -68,11 +61,6 @@ CUniButton::CUniButton() {
 }
 
 CUniButton::~CUniButton() {
-    for (CBitmap*& picture : m_pictures) {
-        delete picture;
-        picture = nullptr;
-    }
-    if (m_shape) ::DeleteObject(m_shape);
     if (m_flashTimer && m_hWnd) ::KillTimer(m_hWnd, m_flashTimer);
 }
 
@@ -82,32 +70,31 @@ void CUniButton::SetDown(bool down) {
     if (m_hWnd) Redraw();
 }
 
-CBitmap* CUniButton::GetPressedPicture() { return m_down ? m_pictures[kNormal] : m_pictures[kPressed]; }
-CBitmap* CUniButton::GetNormalPicture() { return m_down ? m_pictures[kPressed] : m_pictures[kNormal]; }
+CBitmap* CUniButton::GetPressedPicture() { return &m_pictures[m_down ? kNormal : kPressed]; }
+CBitmap* CUniButton::GetNormalPicture() { return &m_pictures[m_down ? kPressed : kNormal]; }
 CBitmap* CUniButton::GetHoverPicture() {
     if (m_bitmapIds[kHover] == 0) return GetNormalPicture();
-    return m_down ? m_pictures[kPressed] : m_pictures[kHover];
+    return &m_pictures[m_down ? kPressed : kHover];
 }
-CBitmap* CUniButton::GetDisabledPicture() { return m_pictures[kDisabled]; }
+CBitmap* CUniButton::GetDisabledPicture() { return &m_pictures[kDisabled]; }
 
-void CUniButton::SetShape(HRGN shape) {
-    if (m_shape) ::DeleteObject(m_shape);
-    m_shape = shape;
+void CUniButton::SetShape(ScopedRegion shape) {
+    m_shape = std::move(shape);
     RECT box = {};
-    if (m_shape) ::GetRgnBox(m_shape, &box);
+    if (m_shape) ::GetRgnBox(m_shape.Get(), &box);
     m_centreX = (box.left + box.right) / 2;
     m_centreY = (box.top + box.bottom) / 2;
 }
 
 SIZE CUniButton::GetShapeSize() const {
     RECT box = {};
-    if (m_shape) ::GetRgnBox(m_shape, &box);
+    if (m_shape) ::GetRgnBox(m_shape.Get(), &box);
     return SIZE{box.right - box.left, box.bottom - box.top};
 }
 
 void CUniButton::ApplyShape() {
     if (!m_hWnd || !m_shape) return;
-    ::SetWindowRgn(m_hWnd, CopyRegion(m_shape), TRUE);  // the window owns its copy
+    ::SetWindowRgn(m_hWnd, CopyRegion(m_shape.Get()).Release(), TRUE);  // the window owns its copy
 }
 
 BOOL CUniButton::SetBitmaps(COLORREF transparent, UINT normal, UINT pressed, UINT hover, UINT disabled) {
@@ -128,7 +115,7 @@ BOOL CUniButton::SetBitmaps(COLORREF transparent, UINT normal, UINT pressed, UIN
 
 BOOL CUniButton::CreateAt(const char* caption, DWORD style, int x, int y, CWnd* parent, UINT id) {
     RECT box = {};
-    if (m_shape) ::GetRgnBox(m_shape, &box);
+    if (m_shape) ::GetRgnBox(m_shape.Get(), &box);
     ::OffsetRect(&box, x - box.left, y - box.top);
     return CButton::Create(caption, style | BS_OWNERDRAW, box, parent, id);
 }
@@ -141,11 +128,11 @@ BOOL CUniButton::Create(COLORREF transparent, UINT normal, UINT pressed, UINT ho
 }
 
 BOOL CUniButton::Create(const char* caption, DWORD style, int x, int y, HRGN shape, CWnd* parent, UINT id) {
-    HRGN own = CopyRegion(shape);
+    ScopedRegion own = CopyRegion(shape);
     RECT box = {};
-    ::GetRgnBox(own, &box);
-    ::OffsetRgn(own, -box.left, -box.top);
-    SetShape(own);
+    ::GetRgnBox(own.Get(), &box);
+    ::OffsetRgn(own.Get(), -box.left, -box.top);
+    SetShape(std::move(own));
     return CreateAt(caption, style, x, y, parent, id);
 }
 
@@ -173,9 +160,9 @@ BOOL CUniButton::LoadShape(UINT resourceId) {
     const DWORD size = ::SizeofResource(module, found);
     const auto* data = static_cast<const RGNDATA*>(::LockResource(loaded));
     if (!data || size < sizeof(RGNDATAHEADER)) return FALSE;
-    HRGN shape = ::ExtCreateRegion(nullptr, size, data);
+    ScopedRegion shape(::ExtCreateRegion(nullptr, size, data));
     if (!shape) return FALSE;
-    SetShape(shape);
+    SetShape(std::move(shape));
     m_stale = TRUE;
     ApplyShape();
     return TRUE;
@@ -221,34 +208,30 @@ void CUniButton::DrawCaption(HDC dc, const RECT& box, bool enabled, int shift) {
     ::SelectObject(dc, oldFont);
 }
 
-void CUniButton::PaintPicture(CDC* dc, CBitmap*& picture, UINT bitmapId, COLORREF colour, const RECT& client, int state) {
-    delete picture;
-    picture = new CBitmap;
+void CUniButton::PaintPicture(CDC* dc, CBitmap& picture, UINT bitmapId, COLORREF colour, const RECT& client,
+                              int state) {
     if (bitmapId) {
-        picture->LoadBitmap(bitmapId);
+        picture.LoadBitmap(bitmapId);
         return;
     }
-    picture->CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HDC memory = ::CreateCompatibleDC(*dc);
-    HGDIOBJ old = ::SelectObject(memory, *picture);
-    ::FillRect(memory, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-    if (m_shape) {
-        HBRUSH face = ::CreateSolidBrush(colour);
-        ::FillRgn(memory, m_shape, face);
-        ::DeleteObject(face);
-        const bool pressed = state == kPressed;
-        DrawCaption(memory, client, state != kDisabled, pressed ? 2 : 0);
-        if (m_borderWidth == 2) {
-            Band(memory, m_shape, 2, 2, pressed ? COLOR_3DDKSHADOW : COLOR_BTNHIGHLIGHT);
-            Band(memory, m_shape, -2, -2, pressed ? COLOR_3DLIGHT : COLOR_BTNSHADOW);
-            Band(memory, m_shape, 1, 1, pressed ? COLOR_BTNSHADOW : COLOR_3DLIGHT);
-        } else {
-            Band(memory, m_shape, 1, 1, pressed ? COLOR_3DDKSHADOW : COLOR_BTNHIGHLIGHT);
-        }
-        Band(memory, m_shape, -1, -1, pressed ? COLOR_BTNHIGHLIGHT : COLOR_3DDKSHADOW);
+    picture.CreateCompatibleBitmap(dc, client.right, client.bottom);
+    MemoryDC memory(*dc);
+    memory.Select(picture);
+    ::FillRect(memory.Get(), &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    if (!m_shape) return;
+    ScopedBrush face(::CreateSolidBrush(colour));
+    ::FillRgn(memory.Get(), m_shape.Get(), face.Get());
+    const bool pressed = state == kPressed;
+    DrawCaption(memory.Get(), client, state != kDisabled, pressed ? 2 : 0);
+    HRGN shape = m_shape.Get();
+    if (m_borderWidth == 2) {
+        Band(memory.Get(), shape, 2, 2, pressed ? COLOR_3DDKSHADOW : COLOR_BTNHIGHLIGHT);
+        Band(memory.Get(), shape, -2, -2, pressed ? COLOR_3DLIGHT : COLOR_BTNSHADOW);
+        Band(memory.Get(), shape, 1, 1, pressed ? COLOR_BTNSHADOW : COLOR_3DLIGHT);
+    } else {
+        Band(memory.Get(), shape, 1, 1, pressed ? COLOR_3DDKSHADOW : COLOR_BTNHIGHLIGHT);
     }
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
+    Band(memory.Get(), shape, -1, -1, pressed ? COLOR_BTNHIGHLIGHT : COLOR_3DDKSHADOW);
 }
 
 void CUniButton::BuildPictures(CDC* target, const RECT& client) {
@@ -265,13 +248,11 @@ void CUniButton::DrawItem(LPDRAWITEMSTRUCT item) {
                        : (item->itemState & ODS_SELECTED) ? GetPressedPicture()
                        : m_hover ? GetHoverPicture()
                                  : GetNormalPicture();
-    if (m_shape) ::SelectClipRgn(dc, m_shape);
+    if (m_shape) ::SelectClipRgn(dc, m_shape.Get());
     if (picture && picture->m_hObject) {
-        HDC memory = ::CreateCompatibleDC(dc);
-        HGDIOBJ old = ::SelectObject(memory, *picture);
-        ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        ::SelectObject(memory, old);
-        ::DeleteDC(memory);
+        MemoryDC memory(dc);
+        memory.Select(*picture);
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
     }
     if (m_captionBox.bottom > m_captionBox.top)
         DrawCaption(dc, m_captionBox, true, (item->itemState & ODS_SELECTED) ? 2 : 0);
@@ -283,8 +264,8 @@ bool CUniButton::HitTest(POINT client) const {
     ::ClientToScreen(m_hWnd, &screen);
     if (::WindowFromPoint(screen) != m_hWnd || !m_shape) return false;
     RECT box = {};
-    ::GetRgnBox(m_shape, &box);
-    return ::PtInRect(&box, client) && ::PtInRegion(m_shape, client.x, client.y);
+    ::GetRgnBox(m_shape.Get(), &box);
+    return ::PtInRect(&box, client) && ::PtInRegion(m_shape.Get(), client.x, client.y);
 }
 
 void CUniButton::Notify(int code) {

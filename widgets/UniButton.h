@@ -2,6 +2,7 @@
 // An owner-drawn push button whose outline is any shape: a region made from a
 // bitmap (every pixel but the transparent colour), a region resource, or given.
 #include "foundation/Export.h"
+#include "foundation/Owners.h"
 #include "platform/afxwin.h"
 
 // The registered message a shaped button sends its parent: code 1 mouse entered,
@@ -33,7 +34,7 @@ public:
     void Flash(int count);
     void Blink();
     SIZE GetShapeSize() const;
-    HRGN Shape() const { return m_shape; }
+    HRGN Shape() const { return m_shape.Get(); }
     void DrawItem(LPDRAWITEMSTRUCT item) override;
     LRESULT DefWindowProc(UINT message, WPARAM w, LPARAM l) override;
 
@@ -53,9 +54,9 @@ private:
     void Notify(int code);
     void Redraw();
     void ApplyShape();
-    void SetShape(HRGN shape);
+    void SetShape(ScopedRegion shape);
     BOOL CreateAt(const char* caption, DWORD style, int x, int y, CWnd* parent, UINT id);
-    void PaintPicture(CDC* dc, CBitmap*& picture, UINT bitmapId, COLORREF colour, const RECT& client, int state);
+    void PaintPicture(CDC* dc, CBitmap& picture, UINT bitmapId, COLORREF colour, const RECT& client, int state);
     void DrawCaption(HDC dc, const RECT& box, bool enabled, int shift);
 
     UINT_PTR m_flashTimer = 0;
@@ -72,6 +73,6 @@ private:
     BOOL m_stale = TRUE;
     bool m_down = false;
     RECT m_captionBox = {-1, -1, -1, -1};
-    HRGN m_shape = nullptr;
-    CBitmap* m_pictures[4] = {nullptr, nullptr, nullptr, nullptr};
+    ScopedRegion m_shape;
+    CBitmap m_pictures[4];
 };
