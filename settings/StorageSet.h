@@ -7,6 +7,9 @@
 
 class Storage;
 
+// A record: type identifier, body size S, the S bytes of the body, then S again.
+constexpr uint32_t kRecordOverhead = 12;
+
 class VELLANTS_API Storable {
 public:
     virtual int Read(Storage& storage) = 0;

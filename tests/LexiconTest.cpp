@@ -81,6 +81,22 @@ TEST(Lexicon, TextFileRoundTrip) {
     EXPECT_STREQ(reader.TextOf(101), "Tab\there");
 }
 
+TEST(Lexicon, LongTextsStayWhole) {
+    TempFolder temp;
+    const std::string path = temp / "Long.lng";
+    const std::string english = std::string(50000, 'e') + "\tend";
+    const std::string translation = std::string(60000, 't') + "!";
+    {
+        Lexicon table;
+        table.Translate(MessageRecord(101, english.c_str(), translation.c_str(), "c"));
+        ASSERT_TRUE(table.Write(path.c_str(), true));
+    }
+    Lexicon reader;
+    EXPECT_EQ(reader.Read(path.c_str()), 1);
+    EXPECT_EQ(std::string(reader.TextOf(101)), translation);
+    EXPECT_EQ(std::string(reader.Translate(MessageRecord(101, "", "", "")).english), english);
+}
+
 TEST(Lexicon, EmptyLanguageFileIsReported) {
     TempFolder temp;
     WriteFileText(temp / "none.lng", "# only comments\r\n\r\n");

@@ -3,6 +3,7 @@
 #include "settings/StorageSet.h"
 #include <gtest/gtest.h>
 #include <memory>
+#include <new>
 
 namespace {
 std::string Word(uint32_t w) { return std::string(reinterpret_cast<const char*>(&w), 4); }
@@ -33,7 +34,7 @@ TEST(QRVFile, NewSectionLayout) {
     EXPECT_EQ(ReadFileText(path), SectionBytes(7, ""));
 }
 
-TEST(QRVFile, RecognisesForeignFiles) {
+TEST(QRVFile, FailuresNameTheFile) {
     TempFolder temp;
     WriteFileText(temp / "bad.qrv", "NOTQ and more");
     try {
@@ -48,6 +49,17 @@ TEST(QRVFile, RecognisesForeignFiles) {
     QRVFile empty((temp / "empty.qrv").c_str(), "r");
     EXPECT_EQ(empty.GetSection(0, 1), nullptr);
     EXPECT_EQ(empty.GetSection(kSectionCreate, 1), nullptr);  // read-only: nothing is created
+    // A failure that is not the storage layer's own is named as an unknown file error.
+    try {
+        try {
+            throw std::bad_alloc();
+        } catch (...) {
+            RaiseForFile("C:\\x.qrv");
+        }
+    } catch (const QRVException& failure) {
+        EXPECT_STREQ(failure.heading, "Unknown file error.  This file may have to be deleted.");
+        EXPECT_STREQ(failure.Text(), "\nFile: C:\\x.qrv");
+    }
 }
 
 TEST(QRVFile, WritingInsideASectionInserts) {

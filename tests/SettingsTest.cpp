@@ -1,8 +1,10 @@
 #include "Sandbox.h"
 #include "settings/ProgramConfiguration.h"
 #include "settings/QRVFile.h"
+#include "settings/Storage.h"
 #include "settings/StorageSet.h"
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -127,30 +129,111 @@ TEST(Settings, LoadFailuresLeaveStore) {
     EXPECT_EQ(store.LookUpInt("kept", "", kept), 1);
 }
 
-TEST(Settings, EmptyKeysAreSkipped) {
+// Records as a settings section holds them, written one by one.
+void WriteRecords(const std::string& path, const std::vector<Value>& records) {
+    QRVFile file(path.c_str(), "w+");
+    Section* section = file.GetSection(kSectionCreate, kSettingsSection);
+    StorageSet set(0, new StorageValue);
+    for (const Value& record : records) {
+        set.Select(StorageValue(record));
+        ASSERT_TRUE(section->WriteRecord(set));
+    }
+}
+
+TEST(Settings, LoadReadsOnOverEmptyAndDanglingKeys) {
     TempFolder temp;
-    ProgramConfiguration store("a", "b");
-    store.SetEntry("", Value(3));
-    store.SetEntry("real", Value(4));
-    ASSERT_TRUE(store.Save((temp / "e.qrv").c_str()));
+    const std::string path = temp / "odd.qrv";
+    // An empty key's pair is skipped; a key that ends the section has no value to set.
+    WriteRecords(path, {Value("\nConfig Set\n"), Value("default"), Value(""), Value(3), Value("real"), Value(4),
+                        Value("dangling")});
     ProgramConfiguration loaded("a", "b");
-    ASSERT_TRUE(loaded.Load((temp / "e.qrv").c_str()));
+    ASSERT_EQ(loaded.Load(path.c_str()), 1);
     Value v;
     EXPECT_EQ(loaded.LookUp("", "", v), 0);
     EXPECT_EQ(loaded.LookUp("real", "", v), 1);
+    EXPECT_EQ(v.Word(), 4);
+    EXPECT_EQ(loaded.LookUp("dangling", "", v), 0);
+    EXPECT_EQ(loaded.SetCount(), 1);
 }
 
-TEST(Settings, FailedSaveKeepsPreviousFile) {
+// Long texts (beyond the 32767 that once cut them) and deep and long lists survive the
+// store and its file whole.
+TEST(Settings, LargeValuesRoundTrip) {
+    TempFolder temp;
+    const std::string path = temp / "large.qrv";
+    const std::string longKey(40000, 'k');
+    const std::string longText = std::string(70000, 'v') + "end";
+    Value nested(9);
+    for (int level = 0; level < 64; ++level) {
+        ValueList* outer = new ValueList;
+        outer->Append(std::move(nested));
+        nested = Value(outer);
+    }
+    ValueList* flat = new ValueList;
+    for (int i = 0; i < 100000; ++i) flat->Append(Value(i));
+    ProgramConfiguration store("a", "b");
+    store.SetEntry(longKey.c_str(), Value(longText.c_str()));
+    store.SetEntry("nested", nested);
+    store.SetEntry("flat", Value(flat));
+    ASSERT_EQ(store.Save(path.c_str()), 1);
+    ProgramConfiguration loaded("a", "b");
+    ASSERT_EQ(loaded.Load(path.c_str()), 1);
+    StrPP text;
+    ASSERT_EQ(loaded.LookUpText(longKey.c_str(), "", text), 1);
+    EXPECT_EQ(text.Length(), static_cast<int>(longText.size()));
+    EXPECT_EQ(std::string(text), longText);
+    Value v;
+    ASSERT_EQ(loaded.LookUp("nested", "", v), 1);
+    for (int level = 0; level < 64; ++level) v = Value(v.List()->At(0));
+    EXPECT_EQ(v.Word(), 9);
+    int first = -1;
+    loaded.LookUpInt("flat", "", first);
+    EXPECT_EQ(first, 0);
+    ASSERT_EQ(loaded.LookUp("flat", "", v), 1);
+    EXPECT_EQ(v.List()->At(99999).Word(), 99999);
+}
+
+// Save is all or nothing: whichever write fails (the temporary cannot be made, or the
+// disk fills up at any point), the previous file stays byte for byte and no temporary
+// is left behind.
+TEST(Settings, FailedSaveLeavesThePreviousFile) {
     TempFolder temp;
     const std::string path = temp / "keep.qrv";
     ProgramConfiguration store("a", "b");
-    store.SetEntry("first", Value(1));
+    for (int i = 0; i < 20000; ++i) store.SetEntry(("Program.Entry." + std::to_string(i)).c_str(), Value(i));
     ASSERT_TRUE(store.Save(path.c_str()));
     const std::string before = ReadFileText(path);
-    std::filesystem::create_directories(path + ".tmp");  // the temporary file cannot be made
-    store.SetEntry("second", Value(2));
+    store.SetEntry("second", Value("a text that makes the new file longer"));
+
+    std::filesystem::create_directories(path + ".tmp");
     EXPECT_THROW(store.Save(path.c_str()), QRVException);
     EXPECT_EQ(ReadFileText(path), before);
+    std::filesystem::remove(path + ".tmp");
+
+    int failing = 1;
+    for (;; ++failing) {
+        FileStorage::FailNthWrite(failing);
+        bool saved = false;
+        bool raised = false;
+        try {
+            saved = store.Save(path.c_str()) == 1;
+        } catch (const QRVException& failure) {
+            raised = true;
+            EXPECT_STREQ(failure.heading, "Not enough disk space");
+            EXPECT_NE(std::string(failure.Text()).find("keep.qrv.tmp"), std::string::npos);
+        }
+        FileStorage::FailNthWrite(0);
+        EXPECT_FALSE(PathExists(path + ".tmp")) << failing;
+        if (saved) break;  // the save needed fewer writes than this
+        EXPECT_TRUE(raised) << "write " << failing;
+        ASSERT_EQ(ReadFileText(path), before) << "write " << failing;
+        ASSERT_LT(failing, 10000);
+    }
+    EXPECT_GT(failing, 10);
+    ProgramConfiguration loaded("a", "b");
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    Value v;
+    EXPECT_EQ(loaded.LookUp("second", "", v), 1);
 }
 
 TEST(Settings, SetsAndEntries) {
