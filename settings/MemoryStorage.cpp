@@ -10,7 +10,7 @@ int MemoryStorage::WriteBytes(const void* data, uint32_t count) {
         return 0;
     }
     if (end > block.size()) block.resize(std::max<size_t>(end, block.size() * 2));
-    std::memcpy(block.data() + position, data, count);
+    CopyBytes(block.data() + position, data, count);
     position = static_cast<uint32_t>(end);
     length = std::max(length, position);
     return 1;
@@ -21,7 +21,7 @@ int MemoryStorage::ReadBytes(void* data, uint32_t count) {
         error = kStorageEnd;
         return 0;
     }
-    if (count) std::memcpy(data, block.data() + position, count);
+    if (count) CopyBytes(data, block.data() + position, count);
     position += count;
     return 1;
 }

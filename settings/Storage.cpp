@@ -34,15 +34,6 @@ bool ReadAt(HANDLE file, uint64_t offset, void* data, uint32_t count, DWORD& rea
     return MoveTo(file, offset) && ::ReadFile(file, data, count, &read, nullptr);
 }
 
-// Most requests are single words: copies of a known size compile to plain moves.
-inline void CopyBytes(void* to, const void* from, uint32_t count) {
-    switch (count) {
-        case 4: std::memcpy(to, from, 4); break;
-        case 8: std::memcpy(to, from, 8); break;
-        default: std::memcpy(to, from, count); break;
-    }
-}
-
 bool ResizeTo(HANDLE file, uint32_t size) {
     if (PlannedFailure()) return false;
     LARGE_INTEGER to;

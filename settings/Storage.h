@@ -6,6 +6,7 @@
 #include "foundation/StrPP.h"
 #include <windows.h>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 enum StorageError : int32_t {
@@ -66,6 +67,14 @@ public:
     bool ReadOnly() const { return readOnly; }
 
 protected:
+    // Most requests are single words: copies of a known size compile to plain moves.
+    static void CopyBytes(void* to, const void* from, uint32_t count) {
+        switch (count) {
+            case 4: std::memcpy(to, from, 4); break;
+            case 8: std::memcpy(to, from, 8); break;
+            default: std::memcpy(to, from, count); break;
+        }
+    }
     template <class T> int WriteWord(T v) { return WriteBytes(&v, sizeof v); }
     template <class T> int ReadInto(T& v) {
         T read;

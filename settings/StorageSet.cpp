@@ -52,10 +52,10 @@ int StorageSet::WriteRecord(Storage& storage) {
 }
 
 int StorageSet::ReadRecord(Storage& storage) {
-    unsigned typeId = 0;
-    unsigned long size = 0;
-    storage >> typeId >> size;
-    if (storage.Error()) return 0;
+    uint32_t header[2] = {0, 0};  // type identifier, body size
+    if (!storage.ReadBytes(header, sizeof header)) return 0;
+    const uint32_t typeId = header[0];
+    const uint32_t size = header[1];
     lastTypeRead = typeId;
     Storable* target = nullptr;
     if (current && current->TypeId() == typeId) {
@@ -68,8 +68,8 @@ int StorageSet::ReadRecord(Storage& storage) {
             target = places[0];
         }
     }
-    if (!target) return SkipRecordBody(storage, static_cast<uint32_t>(size));
-    target->BeforeRead(static_cast<uint32_t>(size));
+    if (!target) return SkipRecordBody(storage, size);
+    target->BeforeRead(size);
     target->Read(storage);
     unsigned long trailer = 0;
     storage >> trailer;

@@ -349,12 +349,11 @@ int Value::ReadAt(Storage& storage, int depth) {
             if (Type() == kString && text) {
                 read.text = std::exchange(text, nullptr);
                 typeWord = kNone | kValueFlag;
-                read.text->Left(0);
             } else {
                 read.text = new StrPP;
             }
+            read.text->Fill('\0', static_cast<int>(n));
             if (n > 0) {
-                read.text->Fill('\0', static_cast<int>(n));
                 char* into = *read.text;
                 if (!storage.ReadBytes(into, static_cast<uint32_t>(n))) RaiseDamaged();
                 // The text ends at its first zero byte, as a terminated buffer would.
