@@ -86,12 +86,14 @@ void BenchStore() {
     const std::vector<char> bytes = FileBytes(path);
     const double plain = Best([&]() { PlainSave(plainPath, bytes, true); });
     const double plainCached = Best([&]() { PlainSave(plainPath, bytes, false); });
-    const double load = Best([&]() {
+    double load = 0;
+    for (int round = 0; round < kRounds; ++round) {
         ProgramConfiguration loaded("bench", "bench");
-        Require(loaded.Load(path.c_str()) == 1, "load");
+        const double once = Seconds([&]() { Require(loaded.Load(path.c_str()) == 1, "load"); });
+        load = round == 0 ? once : std::min(load, once);
         int check = 0;
         Require(loaded.LookUpInt("Program.Bench.999999", "", check) == 1 && check == 999999, "look-up");
-    });
+    }
     std::printf("store: %d entries, %.1f MB on disk (filled in %.3f s)\n", entries, bytes.size() / 1e6, fill);
     std::printf("  plain write of the same bytes (to a sibling, flushed to disk, moved over): %.3f s\n", plain);
     std::printf("  the same without the flush to disk:                                     %.3f s\n", plainCached);

@@ -17,7 +17,7 @@ const uint32_t kSaveSectionFlags = 0x102;
 // Records reach the temporary file in batches of about this many bytes.
 const uint32_t kBatchBytes = 1 << 20;
 
-// Frames records with a StorageValue as its only prototype; the value read last is Value().
+// Frames records with a StorageValue as its only prototype; Read() is the value of the last record read.
 class ValueFramer : public StorageSet {
 public:
     ValueFramer() : StorageSet(0, new StorageValue) {}

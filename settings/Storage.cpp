@@ -34,12 +34,7 @@ bool ReadAt(HANDLE file, uint64_t offset, void* data, uint32_t count, DWORD& rea
     return MoveTo(file, offset) && ::ReadFile(file, data, count, &read, nullptr);
 }
 
-bool ResizeTo(HANDLE file, uint32_t size) {
-    if (PlannedFailure()) return false;
-    LARGE_INTEGER to;
-    to.QuadPart = size;
-    return ::SetFilePointerEx(file, to, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
-}
+bool ResizeTo(HANDLE file, uint32_t size) { return !PlannedFailure() && MoveTo(file, size) && ::SetEndOfFile(file); }
 }  // namespace
 
 StrPP FileTail(const char* fileName) { return StrPP("\n") + CatalogueText(kMsgFile) + ": " + fileName; }
@@ -150,22 +145,15 @@ FileStorage::FileStorage(const char* fileName, DWORD flagsAndAttributes, DWORD a
     readOnly = (access & GENERIC_WRITE) == 0;
     DWORD attributes = flagsAndAttributes | FILE_FLAG_SEQUENTIAL_SCAN;
     if (readOnly) attributes |= FILE_ATTRIBUTE_READONLY;
-    file = ::CreateFileA(fileName, access, FILE_SHARE_READ, nullptr, disposition, attributes, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        QRVException(StrPP("Invalid file.\n") + CatalogueText(kMsgFile) + ": " + name, 1).Throw();
-    }
+    file.Reset(::CreateFileA(fileName, access, FILE_SHARE_READ, nullptr, disposition, attributes, nullptr));
+    if (!file) QRVException(StrPP("Invalid file.") + FileTail(fileName), 1).Throw();
     opened = true;
     LARGE_INTEGER size;
-    if (::GetFileSizeEx(file, &size)) length = size.QuadPart > kLargest ? kLargest : uint32_t(size.QuadPart);
+    if (::GetFileSizeEx(file.Get(), &size)) length = size.QuadPart > kLargest ? kLargest : uint32_t(size.QuadPart);
     onDisk = length;
 }
 
-FileStorage::~FileStorage() {
-    if (file == INVALID_HANDLE_VALUE) return;
-    WriteBack();
-    ::CloseHandle(file);
-}
-
+FileStorage::~FileStorage() { WriteBack(); }
 
 bool FileStorage::Refuse() {
     writeFailed = true;
@@ -178,7 +166,7 @@ bool FileStorage::WriteBack() {
     const uint32_t begin = pendingBegin;
     const uint32_t end = pendingEnd;
     pendingBegin = pendingEnd = 0;
-    if (writeFailed || !WriteAt(file, uint64_t(windowStart) + begin, window.get() + begin, end - begin))
+    if (writeFailed || !WriteAt(file.Get(), uint64_t(windowStart) + begin, window.get() + begin, end - begin))
         return Refuse();
     onDisk = std::max(onDisk, windowStart + end);
     return true;
@@ -205,7 +193,7 @@ bool FileStorage::LoadWindow() {
     if (!WriteBack()) return false;
     DWORD read = 0;
     const uint32_t stored = windowStart < onDisk ? std::min(kWindow, onDisk - windowStart) : 0;
-    if (stored > 0 && !ReadAt(file, windowStart, window.get(), stored, read)) {
+    if (stored > 0 && !ReadAt(file.Get(), windowStart, window.get(), stored, read)) {
         error = kStorageEnd;
         return false;
     }
@@ -276,7 +264,7 @@ int FileStorage::Seek(int32_t offset, int origin) { return SeekWithin(offset, or
 int FileStorage::SetLength(uint32_t newLength) {
     position = newLength;
     if (readOnly) return 0;
-    if (writeFailed || !WriteBack() || !ResizeTo(file, newLength)) return Refuse();
+    if (writeFailed || !WriteBack() || !ResizeTo(file.Get(), newLength)) return Refuse();
     // The window may hold bytes beyond the new end, which an extension must read as zeros.
     windowLoaded = false;
     onDisk = length = newLength;
@@ -288,6 +276,6 @@ uint32_t FileStorage::Length() { return length; }
 int FileStorage::Flush(bool durable) {
     if (readOnly) return 1;
     if (!WriteBack()) return 0;
-    if (durable && (PlannedFailure() || !::FlushFileBuffers(file))) return Refuse();
+    if (durable && (PlannedFailure() || !::FlushFileBuffers(file.Get()))) return Refuse();
     return writeFailed ? 0 : 1;
 }

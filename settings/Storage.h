@@ -3,6 +3,7 @@
 // copies and a sticky error code. FileStorage keeps a sliding 64 KiB window of a file
 // in memory and writes it back with checked writes.
 #include "foundation/Export.h"
+#include "foundation/Owners.h"
 #include "foundation/StrPP.h"
 #include <windows.h>
 #include <cstdint>
@@ -135,7 +136,7 @@ private:
     // Adds [offset, offset + count) of the window to its pending run.
     void Pend(uint32_t offset, uint32_t count);
 
-    HANDLE file = INVALID_HANDLE_VALUE;
+    ScopedHandle file;
     StrPP name;
     std::unique_ptr<unsigned char[]> window;
     uint32_t windowStart = 0;
