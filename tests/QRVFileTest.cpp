@@ -2,7 +2,6 @@
 #include "settings/QRVFile.h"
 #include "settings/StorageSet.h"
 #include <gtest/gtest.h>
-#include <memory>
 #include <new>
 
 namespace {
@@ -180,17 +179,5 @@ TEST(QRVFile, ReplaceRecordResizesInPlace) {
     ASSERT_TRUE(s->ReadRecord(set));
     EXPECT_STREQ(static_cast<StorageValue*>(set.Current())->value.String(), "two");
     EXPECT_TRUE(s->AtEnd());
-}
-
-TEST(StorageSet, PrototypePlaces) {
-    StorageSet none(3, nullptr);
-    EXPECT_EQ(none.Current(), nullptr);
-    StorageSet set(2, new StorageValue);
-    EXPECT_TRUE(set.Register(new StorageValue));
-    EXPECT_TRUE(set.Register(new StorageValue));
-    std::unique_ptr<StorageValue> refused(new StorageValue);
-    EXPECT_FALSE(set.Register(refused.get()));
-    EXPECT_NE(set.Select(21u), nullptr);
-    EXPECT_EQ(set.Select(22u), nullptr);
 }
 }  // namespace

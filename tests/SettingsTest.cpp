@@ -19,33 +19,39 @@ std::vector<std::string> RecordTexts(const std::string& path) {
 }
 
 TEST(Settings, TypedLookUps) {
+    struct Row {
+        const char* key;
+        Value stored;
+        int integer;
+        double real;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"none", Value(), 2147483647, 1.7976931348623157e308, "No Value"},
+        {"illegal", Value::Illegal(), -2147483647, -1.7976931348623157e308, "Illegal Value"},
+        {"twelve", Value("12.5"), 12, 12.5, "12.5"},
+        {"real", Value(-2.75), -2, -2.75, "-2.75"},
+        {"yes", Value(true), 1, 1.0, "True"},
+        {"int", Value(7), 7, 7.0, "7"},
+    };
     ProgramConfiguration store("Korvane", "Utilities");
-    store.SetEntry("none", Value());
-    store.SetEntry("twelve", Value("12"));
-    store.SetEntry("bool2", Value(0u, 0u));
-    store.SetEntry("real", Value(-2.75));
-    store.SetEntry("yes", Value(true));
+    for (const Row& row : rows) store.SetEntry(row.key, row.stored);
+    for (const Row& row : rows) {
+        int i = -1;
+        double d = -1;
+        StrPP text;
+        EXPECT_EQ(store.LookUpInt(row.key, "", i) + store.LookUpReal(row.key, "", d) +
+                      store.LookUpText(row.key, "", text),
+                  3);
+        EXPECT_EQ(i, row.integer) << row.key;
+        EXPECT_EQ(d, row.real) << row.key;
+        EXPECT_STREQ(text, row.text) << row.key;
+    }
     int i = -1;
-    EXPECT_EQ(store.LookUpInt("missing", "", i), 0);
-    EXPECT_EQ(i, 0);
-    EXPECT_EQ(store.LookUpInt("none", "", i), 1);
-    EXPECT_EQ(i, 2147483647);
-    EXPECT_EQ(store.LookUpInt("twelve", "", i), 1);
-    EXPECT_EQ(i, 12);
     StrPP text;
-    store.LookUpText("twelve", "", text);
-    EXPECT_STREQ(text, "12");
-    store.LookUpText("missing", "", text);
+    EXPECT_EQ(store.LookUpInt("missing", "", i) + store.LookUpText("missing", "", text), 0);
+    EXPECT_EQ(i, 0);
     EXPECT_STREQ(text, "0");
-    store.LookUpInt("real", "", i);
-    EXPECT_EQ(i, -2);
-    double d = 0;
-    store.LookUpReal("none", "", d);
-    EXPECT_EQ(d, 1.7976931348623157e308);
-    store.LookUpReal("yes", "", d);
-    EXPECT_EQ(d, 1.0);
-    store.LookUpText("real", "", text);
-    EXPECT_STREQ(text, "-2.75");
 }
 
 TEST(Settings, BoolWordTwoAndLists) {
@@ -156,7 +162,7 @@ TEST(Settings, LoadReadsOnOverEmptyAndDanglingKeys) {
     EXPECT_EQ(loaded.SetCount(), 1);
 }
 
-// Long texts (beyond the 32767 that once cut them) and deep and long lists survive the
+// Long texts (beyond the 32767 that once cut them) and deeply nested lists survive the
 // store and its file whole.
 TEST(Settings, LargeValuesRoundTrip) {
     TempFolder temp;
@@ -169,12 +175,9 @@ TEST(Settings, LargeValuesRoundTrip) {
         outer->Append(std::move(nested));
         nested = Value(outer);
     }
-    ValueList* flat = new ValueList;
-    for (int i = 0; i < 100000; ++i) flat->Append(Value(i));
     ProgramConfiguration store("a", "b");
     store.SetEntry(longKey.c_str(), Value(longText.c_str()));
     store.SetEntry("nested", nested);
-    store.SetEntry("flat", Value(flat));
     ASSERT_EQ(store.Save(path.c_str()), 1);
     ProgramConfiguration loaded("a", "b");
     ASSERT_EQ(loaded.Load(path.c_str()), 1);
@@ -186,11 +189,6 @@ TEST(Settings, LargeValuesRoundTrip) {
     ASSERT_EQ(loaded.LookUp("nested", "", v), 1);
     for (int level = 0; level < 64; ++level) v = Value(v.List()->At(0));
     EXPECT_EQ(v.Word(), 9);
-    int first = -1;
-    loaded.LookUpInt("flat", "", first);
-    EXPECT_EQ(first, 0);
-    ASSERT_EQ(loaded.LookUp("flat", "", v), 1);
-    EXPECT_EQ(v.List()->At(99999).Word(), 99999);
 }
 
 // Save is all or nothing: whichever write fails (the temporary cannot be made, or the

@@ -47,17 +47,9 @@ TEST(FileStorage, TypedWordsAreLittleEndian) {
     auto s = Open(temp / "w.qrv", GENERIC_READ, OPEN_EXISTING);
     int i = 0;
     double d = 0;
-    char c = 0;
-    bool b = false;
-    unsigned long u = 0;
-    long long ll = 0;
-    *s >> i >> d >> c >> b >> u >> ll;
+    *s >> i >> d;
     EXPECT_EQ(i, 0x01020304);
     EXPECT_EQ(d, 1.5);
-    EXPECT_EQ(c, 'z');
-    EXPECT_TRUE(b);
-    EXPECT_EQ(u, 0xA0B0C0D0ul);
-    EXPECT_EQ(ll, 7);
     EXPECT_EQ(s->Error(), kStorageOk);
 }
 
