@@ -87,13 +87,13 @@ int StorageSet::SkipRecord(Storage& storage) {
 }
 
 int StorageSet::SkipRecordBody(Storage& storage, uint32_t size) {
-    return storage.Seek(static_cast<int32_t>(size + 4), 1);
+    return storage.Seek(static_cast<int32_t>(size + kRecordWord), 1);  // the body and its trailing size
 }
 
 int StorageSet::StepBack(Storage& storage) {
     unsigned long size = 0;
-    if (!storage.Seek(-4, 1) || !storage.Read(size)) return 0;
-    return storage.Seek(-static_cast<int32_t>(size + 12), 1);
+    if (!storage.Seek(-static_cast<int32_t>(kRecordWord), 1) || !storage.Read(size)) return 0;
+    return storage.Seek(-static_cast<int32_t>(size + kRecordOverhead), 1);
 }
 
 int StorageSet::StepBackAndRead(Storage& storage) { return StepBack(storage) && ReadRecord(storage); }
