@@ -29,6 +29,7 @@ VELLANTS_API StrPP CatalogueText(int number);  // number 1..42
 
 enum CatalogueNumber {
     kMsgNotEnoughDiskSpace = 1,
+    kMsgCannotReplace = 3,
     kMsgNotQrvFile = 4,
     kMsgSectionLengthMismatch = 5,
     kMsgSectionDeleteOf = 6,
@@ -41,6 +42,7 @@ enum CatalogueNumber {
     kMsgPathQuestionClose = 16,
     kMsgUnableToCreatePath = 17,
     kMsgFatalAborting = 18,
+    kMsgFile = 33,
     kMsgTolerance = 37,
     kMsgNoLanguage = 38,
 };

@@ -2,6 +2,7 @@
 #include "environment/Messages.h"
 #include <algorithm>
 #include <cctype>
+#include <cstddef>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -92,13 +93,22 @@ int StrPP::Forget() {
     return 0;
 }
 
+bool StrPP::Holds(const char* p) const { return buffer_ && p >= buffer_ && p < buffer_ + capacity_; }
+
+void StrPP::Place(const char* from, int n) {
+    if (Holds(from)) {
+        // A piece of this string itself: it fits the block it already lies in.
+        std::memmove(buffer_, from, n);
+    } else {
+        Grow(n, 0);
+        std::memcpy(buffer_, from, n);
+    }
+    SetLength(n);
+}
+
 StrPP& StrPP::AssignPiece(const StrPP& src, int start, int count) {
     if (start < 0 || start > src.length_) return *this;
-    const int n = std::max(0, std::min(count, src.length_ - start));
-    const std::string piece(src.Text() + start, n);  // src may be this string
-    Grow(n, 0);
-    std::memcpy(buffer_, piece.data(), n);
-    SetLength(n);
+    Place(src.Text() + start, std::max(0, std::min(count, src.length_ - start)));
     return *this;
 }
 
@@ -110,13 +120,10 @@ StrPP& StrPP::AssignText(const char* s, int start, int count, bool clamp) {
     if (count == kToEnd || clamp) {
         const int available = static_cast<int>(std::strlen(s));
         if (start < 0 || start > available) return *this;
-        n = std::min(available - start, count);
+        // The count that means "to the end" is no length limit: longer texts stay whole.
+        n = count == kToEnd ? available - start : std::min(available - start, count);
     }
-    if (n < 0) n = 0;
-    const std::string piece(s + start, n);
-    Grow(n, 0);
-    std::memcpy(buffer_, piece.data(), n);
-    SetLength(n);
+    Place(s + start, std::max(0, n));
     return *this;
 }
 
@@ -133,11 +140,14 @@ StrPP& StrPP::Fill(char c, int count) {
 StrPP& StrPP::Append(const StrPP& more) { return StrPP::Append(more.Text()); }
 
 StrPP& StrPP::Append(const char* more) {
-    const std::string tail(more ? more : "");  // more may point into this string
-    const int n = length_ + static_cast<int>(tail.size());
-    Grow(n, length_);
-    std::memcpy(buffer_ + length_, tail.data(), tail.size());
-    SetLength(n);
+    if (!more) more = "";
+    const int added = static_cast<int>(std::strlen(more));
+    // more may lie in this string's block, which growing replaces.
+    const ptrdiff_t inside = Holds(more) ? more - buffer_ : -1;
+    Grow(length_ + added, length_);
+    if (inside >= 0) more = buffer_ + inside;
+    std::memmove(buffer_ + length_, more, added);
+    SetLength(length_ + added);
     return *this;
 }
 
@@ -158,7 +168,8 @@ StrPP StrPP::Piece(int start, int count) const {
     start = std::max(0, std::min(start, length_));
     count = std::max(0, std::min(count, length_ - start));
     StrPP piece;
-    piece.AssignText(Text(), start, count, false);
+    // Not through AssignText: a count of exactly 32767 would read as "to the end".
+    piece.AssignPiece(*this, start, count);
     return piece;
 }
 

@@ -108,6 +108,10 @@ private:
     // Makes room for n characters under the growth policy, keeping `keep` of the old ones.
     void Grow(int n, int keep);
     void SetLength(int n);
+    // Whether p points into this string's block.
+    bool Holds(const char* p) const;
+    // Makes the text n bytes from `from`, which may lie inside this string.
+    void Place(const char* from, int n);
 
     int length_ = 0;
     char* buffer_ = nullptr;

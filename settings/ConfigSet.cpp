@@ -1,6 +1,8 @@
 #include "settings/ConfigSet.h"
 #include "foundation/SplayTree.h"
 #include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
 
 ConfigSet::ConfigSet(const ConfigSet& other) : name(other.name) { *this = other; }
@@ -28,17 +30,22 @@ void ConfigSet::Splay(const char* key) {
     root = SplayTree(root, [key](const ConfigEntry& node) { return std::strcmp(key, node.key); });
 }
 
-void ConfigSet::Set(const char* key, const Value& value) {
+ConfigEntry& ConfigSet::Entry(const char* key) {
     Splay(key);
-    if (root && std::strcmp(key, root->key) == 0) {
-        root->value = value;
-        return;
-    }
-    ConfigEntry* node = new ConfigEntry;
+    if (root && std::strcmp(key, root->key) == 0) return *root;
+    std::unique_ptr<ConfigEntry> node(new ConfigEntry);
     node->key = key;
-    node->value = value;
-    root = InsertAtRoot(root, node, root && std::strcmp(key, root->key) < 0);
+    root = InsertAtRoot(root, node.release(), root && std::strcmp(key, root->key) < 0);
+    return *root;
 }
+
+void ConfigSet::Set(const char* key, const Value& value) {
+    Value copy;
+    copy = value;  // copied before the tree changes, so that a failed copy leaves it as it was
+    Set(key, std::move(copy));
+}
+
+void ConfigSet::Set(const char* key, Value&& value) { Entry(key).value = std::move(value); }
 
 bool ConfigSet::Remove(const char* key) {
     Splay(key);

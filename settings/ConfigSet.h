@@ -22,6 +22,7 @@ public:
 
     // Replaces the key's value or inserts it; the entry becomes the root.
     void Set(const char* key, const Value& value);
+    void Set(const char* key, Value&& value);
     bool Remove(const char* key);
     // The entry of the key, splayed to the root; null when absent.
     ConfigEntry* Find(const char* key);
@@ -34,5 +35,7 @@ public:
 
 private:
     void Splay(const char* key);
+    // The key's entry, splayed to the root; inserted with an empty value when absent.
+    ConfigEntry& Entry(const char* key);
     ConfigEntry* root = nullptr;
 };

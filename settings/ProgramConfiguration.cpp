@@ -1,57 +1,92 @@
 #include "settings/ProgramConfiguration.h"
 #include "foundation/FileUtils.h"
+#include "foundation/Owners.h"
+#include "settings/MemoryStorage.h"
 #include "settings/QRVFile.h"
 #include "settings/StorageSet.h"
 #include <cfloat>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace {
 const char* const kSetMarker = "\nConfig Set\n";
+const uint32_t kSaveSectionFlags = 0x102;
 
-// One record framer for every store of the process, alive while any store is.
-StorageSet* framer = nullptr;
-int framerUsers = 0;
+// Records reach the temporary file in batches of about this many bytes.
+const uint32_t kBatchBytes = 1 << 20;
 
-void AcquireFramer() {
-    if (framerUsers++ == 0) framer = new StorageSet(0, new StorageValue);
-}
-
-void ReleaseFramer() {
-    if (--framerUsers == 0) {
-        delete framer;
-        framer = nullptr;
-    }
-}
-
-StorageValue& Record() { return static_cast<StorageValue&>(*framer->Current()); }
+// Frames records with a StorageValue as its only prototype; Read() is the value of the last record read.
+class ValueFramer : public StorageSet {
+public:
+    ValueFramer() : StorageSet(0, new StorageValue) {}
+    Value& Read() { return static_cast<StorageValue*>(Current())->value; }
+};
 
 bool IsMarker(const Value& key) { return key.Type() == kString && std::strcmp(key.String(), kSetMarker) == 0; }
 
-void WriteValue(Section& section, const Value& value) {
-    framer->Select(StorageValue(value));
-    section.WriteRecord(*framer);
+// The text form of a key, without a copy when it is a string.
+const char* KeyText(const Value& key, StrPP& scratch) {
+    return key.Type() == kString ? key.String() : key.TextInto(scratch).Text();
 }
+
+[[noreturn]] void RaiseDamaged() { QRVException(CatalogueText(kMsgWriteMismatch), 1).Throw(); }
+
+// A record whose body is a value held elsewhere. Save writes the store through it the
+// bytes a StorageValue holding a copy would write, without making the copies; Load
+// reads through a ValueFramer, so a view has nothing to read into.
+class ValueView : public Storable {
+public:
+    void Show(const Value& v) { shown = &v; }
+    int Read(Storage&) override { return 0; }
+    int Write(Storage& storage) const override { return shown->WriteAsCopy(storage); }
+    uint32_t TypeId() const override { return StorageValue::kTypeId; }
+    uint32_t StorageSize() const override { return shown->StorageSize(); }
+    void Assign(const Storable&) override {}
+
+private:
+    const Value* shown = nullptr;
+};
 
 // The stored value a typed look-up converts: a list stands for its first element.
 const Value& Scalar(const Value& value) { return value.Type() == kList ? value.List()->At(0) : value; }
 
+// What the integer and the real look-ups give for a stored value.
+struct Number {
+    int integer;
+    double real;
+};
+
+Number NumberOf(const Value& stored) {
+    const Value& v = Scalar(stored);
+    switch (v.Type()) {
+        case kNone: return {0x7FFFFFFF, DBL_MAX};
+        case kIllegal: return {-0x7FFFFFFF, -DBL_MAX};
+        case kBool: return {v.Word() == 1 ? 1 : 0, v.Word() == 1 ? 1.0 : 0.0};
+        case kInt: return {v.Word(), static_cast<double>(v.Word())};
+        case kReal: return {static_cast<int>(v.Real()), v.Real()};
+        case kString: return {std::atoi(v.String()), std::atof(v.String())};
+        default: return {0, 0.0};
+    }
+}
+
 class Mutex {
 public:
     explicit Mutex(const char* name) : handle(::CreateMutexA(nullptr, FALSE, name)) {
-        if (handle) ::WaitForSingleObject(handle, INFINITE);
+        if (!handle) return;
+        const DWORD waited = ::WaitForSingleObject(handle.Get(), INFINITE);
+        owned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
     }
     Mutex(const Mutex&) = delete;
     Mutex& operator=(const Mutex&) = delete;
     ~Mutex() {
-        if (!handle) return;
-        ::ReleaseMutex(handle);
-        ::CloseHandle(handle);
+        if (owned) ::ReleaseMutex(handle.Get());
     }
 
 private:
-    HANDLE handle;
+    ScopedHandle handle;
+    bool owned = false;
 };
 }  // namespace
 
@@ -69,14 +104,12 @@ private:
 ProgramConfiguration::ProgramConfiguration(const char* first, const char* second)
     : identity(first ? first : ""), secondIdentity(second ? second : ""), sets(new EList<ConfigSet>(3, 5)) {
     ::InitializeCriticalSection(&lock);
-    AcquireFramer();
     AddSet(*sets, "default");
     current = 0;
 }
 
 ProgramConfiguration::~ProgramConfiguration() {
     delete sets;
-    ReleaseFramer();
     ::DeleteCriticalSection(&lock);
 }
 
@@ -134,6 +167,16 @@ void ProgramConfiguration::CopyCurrentToFirst() {
 
 int ProgramConfiguration::Load(const char* fileName) {
     Lock hold(lock);
+    try {
+        return LoadFrom(fileName);
+    } catch (const QRVException&) {
+        throw;
+    } catch (...) {
+        RaiseForFile(fileName);
+    }
+}
+
+int ProgramConfiguration::LoadFrom(const char* fileName) {
     if (!FileExists(fileName)) return 0;
     QRVFile file(fileName, "r");
     Section* section = file.GetSection(0, kSettingsSection);
@@ -142,27 +185,32 @@ int ProgramConfiguration::Load(const char* fileName) {
     std::unique_ptr<EList<ConfigSet>> loaded(new EList<ConfigSet>(3, 5));
     AddSet(*loaded, "default");
     int into = 0;
-    const StrPP damaged = CatalogueText(kMsgWriteMismatch);
+    StrPP scratch;
+    // Keys and values have framers of their own: a key's string is read over the last
+    // one's, and a value is moved into its entry.
+    ValueFramer keys;
+    ValueFramer values;
     while (!section->AtEnd()) {
-        if (!section->ReadRecord(*framer)) QRVException(damaged, 1).Throw();
-        const Value key(Record().value);
-        if (section->AtEnd() || !section->ReadRecord(*framer)) QRVException(damaged, 1).Throw();
-        const Value& value = Record().value;
-        StrPP keyText;
-        key.TextInto(keyText);
-        if (keyText.Length() == 0) continue;
-        if (IsMarker(key)) {
-            StrPP setName;
-            value.TextInto(setName);
-            into = -1;
-            for (int i = 0; i <= loaded->last; ++i)
-                if (std::strcmp((*loaded)[i].name, setName) == 0) into = i;
-            if (into < 0) {
-                AddSet(*loaded, setName);
-                into = loaded->last;
-            }
-        } else {
-            (*loaded)[into].Set(keyText, value);
+        if (!section->ReadRecord(keys)) RaiseDamaged();
+        const Value& key = keys.Read();
+        // A key that ends the section has no value to set.
+        if (section->AtEnd()) break;
+        if (!section->ReadRecord(values)) RaiseDamaged();
+        Value& value = values.Read();
+        const char* keyText = KeyText(key, scratch);
+        if (!*keyText) continue;
+        if (!IsMarker(key)) {
+            (*loaded)[into].Set(keyText, std::move(value));
+            continue;
+        }
+        StrPP setName;
+        value.TextInto(setName);
+        into = -1;
+        for (int i = 0; i <= loaded->last && into < 0; ++i)
+            if (std::strcmp((*loaded)[i].name, setName) == 0) into = i;
+        if (into < 0) {
+            AddSet(*loaded, setName);
+            into = loaded->last;
         }
     }
     file.Close();
@@ -183,31 +231,19 @@ int ProgramConfiguration::Save(const char* fileName) {
     Lock hold(lock);
     Mutex exclusive(MutexName(fileName));
     const StrPP temporary = StrPP(fileName) + ".tmp";
+    // The settings file is only ever replaced by a complete temporary file, on disk.
     try {
-        QRVFile file(temporary, "w+");
-        Section* section = file.GetSection(0x102, kSettingsSection);
-        if (!section) {
-            file.Close();
+        if (!WriteTo(temporary)) {
             ::DeleteFileA(temporary);
             return 0;
         }
-        const Value marker(kSetMarker);
-        for (int i = 0; i <= sets->last; ++i) {
-            const ConfigSet& set = (*sets)[i];
-            WriteValue(*section, marker);
-            WriteValue(*section, Value(set.name));
-            set.PostOrder([&](ConfigEntry& entry) {
-                WriteValue(*section, Value(entry.key));
-                WriteValue(*section, entry.value);
-                return true;
-            });
-        }
-        file.Close();
-    } catch (...) {
+    } catch (const QRVException&) {
         ::DeleteFileA(temporary);
         throw;
+    } catch (...) {
+        ::DeleteFileA(temporary);
+        RaiseForFile(temporary);
     }
-    // The settings file is only ever replaced by a complete temporary file.
     if (!::MoveFileExA(temporary, fileName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ::DeleteFileA(temporary);
         return 0;
@@ -215,56 +251,74 @@ int ProgramConfiguration::Save(const char* fileName) {
     return 1;
 }
 
-int ProgramConfiguration::LookUp(const char* key, const char* fileName, Value& out) {
+int ProgramConfiguration::WriteTo(const char* temporary) {
+    QRVFile file(temporary, "w+");
+    auto refuse = [&]() {
+        QRVException failure(CatalogueText(kMsgNotEnoughDiskSpace), 1);
+        failure.Append(FileTail(temporary));
+        failure.Throw();
+    };
+    Section* section = file.GetSection(kSaveSectionFlags, kSettingsSection);
+    if (!section && file.WriteFailed()) refuse();
+    if (!section) return 0;
+    ValueView* record = new ValueView;
+    StorageSet framing(0, record);
+    MemoryStorage batch;
+    auto flush = [&]() {
+        if (batch.Length() > 0 && !section->Append(batch)) refuse();
+        batch.Empty();
+    };
+    auto put = [&](const Value& v) {
+        record->Show(v);
+        if (!framing.WriteRecord(batch)) refuse();
+        if (batch.Length() >= kBatchBytes) flush();
+    };
+    const Value marker(kSetMarker);
+    Value key(kSetMarker);  // every key goes through this one string value
+    for (int i = 0; i <= sets->last; ++i) {
+        const ConfigSet& set = (*sets)[i];
+        put(marker);
+        key = set.name;
+        put(key);
+        set.PostOrder([&](ConfigEntry& entry) {
+            key = entry.key;
+            put(key);
+            put(entry.value);
+            return true;
+        });
+    }
+    flush();
+    file.Close(true);
+    return 1;
+}
+
+int ProgramConfiguration::Visit(const char* key, const char* fileName, const std::function<void(const Value&)>& use) {
     Lock hold(lock);
     if (fileName && *fileName) {
         ProgramConfiguration other(identity, secondIdentity);
         other.Load(fileName);
-        return other.LookUp(key, "", out);
+        return other.Visit(key, "", use);
     }
     if (ConfigEntry* entry = CurrentSet().Find(key)) {
-        out = entry->value;
+        use(entry->value);
         return 1;
     }
-    out = Value(0, true);
+    use(Value(0, true));
     return 0;
 }
 
+int ProgramConfiguration::LookUp(const char* key, const char* fileName, Value& out) {
+    return Visit(key, fileName, [&out](const Value& v) { out = v; });
+}
+
 int ProgramConfiguration::LookUpInt(const char* key, const char* fileName, int& out) {
-    Value found;
-    const int result = LookUp(key, fileName, found);
-    const Value& v = Scalar(found);
-    switch (v.Type()) {
-        case kNone: out = 0x7FFFFFFF; break;
-        case kIllegal: out = -0x7FFFFFFF; break;
-        case kBool: out = v.Word() == 1 ? 1 : 0; break;
-        case kInt: out = v.Word(); break;
-        case kReal: out = static_cast<int>(v.Real()); break;
-        case kString: out = std::atoi(v.String()); break;
-        default: out = 0; break;
-    }
-    return result;
+    return Visit(key, fileName, [&out](const Value& v) { out = NumberOf(v).integer; });
 }
 
 int ProgramConfiguration::LookUpReal(const char* key, const char* fileName, double& out) {
-    Value found;
-    const int result = LookUp(key, fileName, found);
-    const Value& v = Scalar(found);
-    switch (v.Type()) {
-        case kNone: out = DBL_MAX; break;
-        case kIllegal: out = -DBL_MAX; break;
-        case kBool: out = v.Word() == 1 ? 1.0 : 0.0; break;
-        case kInt: out = v.Word(); break;
-        case kReal: out = v.Real(); break;
-        case kString: out = std::atof(v.String()); break;
-        default: out = 0; break;
-    }
-    return result;
+    return Visit(key, fileName, [&out](const Value& v) { out = NumberOf(v).real; });
 }
 
 int ProgramConfiguration::LookUpText(const char* key, const char* fileName, StrPP& out) {
-    Value found;
-    const int result = LookUp(key, fileName, found);
-    Scalar(found).TextInto(out);
-    return result;
+    return Visit(key, fileName, [&out](const Value& v) { Scalar(v).TextInto(out); });
 }

@@ -5,6 +5,7 @@
 #include "foundation/Export.h"
 #include "settings/ConfigSet.h"
 #include <windows.h>
+#include <functional>
 
 constexpr uint32_t kSettingsSection = 0x1000;
 
@@ -39,6 +40,10 @@ public:
 private:
     class Lock;
     static void AddSet(EList<ConfigSet>& list, const char* name);
+    int LoadFrom(const char* fileName);
+    int WriteTo(const char* temporary);
+    // Hands the key's stored value (Int 0 when absent) to use; returns the found flag.
+    int Visit(const char* key, const char* fileName, const std::function<void(const Value&)>& use);
 
     CRITICAL_SECTION lock;
     StrPP identity;

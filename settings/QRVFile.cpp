@@ -9,9 +9,10 @@
 namespace {
 const uint32_t kMoveChunk = 0x10000;
 const uint32_t kBulkChunk = 524288;
-const int kCatalogueFile = 33;
+// From one section's length field over its data and trailer to the next section's number.
+const uint32_t kToNextNumber = kSectionTrailer + kSectionWord;
 
-[[noreturn]] void Raise(int catalogueNumber) { QRVException(CatalogueText(catalogueNumber), 1).Throw(); }
+[[noreturn]] void Raise(CatalogueNumber text) { QRVException(CatalogueText(text), 1).Throw(); }
 
 DWORD DispositionOf(const char* mode) {
     if (std::strchr(mode, 'w')) return CREATE_ALWAYS;
@@ -49,8 +50,8 @@ int Section::Grow(uint32_t n) {
     const uint32_t newCapacity = capacity + a;
     file.Seek(static_cast<int32_t>(dataStart + newCapacity), 0);
     if (!file.Write(static_cast<unsigned long>(newCapacity))) return 0;
-    file.Seek(static_cast<int32_t>(dataStart - 4), 0);
-    file.Write(static_cast<unsigned long>(newCapacity));
+    file.Seek(static_cast<int32_t>(dataStart - kSectionWord), 0);
+    if (!file.Write(static_cast<unsigned long>(newCapacity))) return 0;
     file.Seek(static_cast<int32_t>(dataStart + used), 0);
     cursor = dataStart + used;
     capacity = newCapacity;
@@ -66,11 +67,11 @@ int Section::Trim() {
     PositionGuard keep(file);
     if (next && !next->ShiftDown(capacity - used)) return 0;
     file.Seek(static_cast<int32_t>(dataStart + used), 0);
-    file.Write(static_cast<unsigned long>(used));
-    file.Seek(static_cast<int32_t>(dataStart - 4), 0);
-    file.Write(static_cast<unsigned long>(used));
+    if (!file.Write(static_cast<unsigned long>(used))) return 0;
+    file.Seek(static_cast<int32_t>(dataStart - kSectionWord), 0);
+    if (!file.Write(static_cast<unsigned long>(used))) return 0;
     capacity = used;
-    if (!next) file.SetLength(dataStart + used + 4);
+    if (!next && !file.SetLength(dataStart + used + kSectionTrailer)) return 0;
     cursor = dataStart + used;
     return 1;
 }
@@ -94,19 +95,21 @@ int Section::MoveBytes(uint32_t from, uint32_t to, uint32_t count) {
 
 int Section::ShiftUp(uint32_t n) {
     if (next && !next->ShiftUp(n)) return 0;
-    if (!MoveBytes(dataStart - 12, dataStart - 12 + n, capacity + 16)) return 0;
+    const uint32_t block = dataStart - kSectionHeader;
+    if (!MoveBytes(block, block + n, capacity + kSectionOverhead)) return 0;
     dataStart += n;
     cursor += n;
     return 1;
 }
 
 int Section::ShiftDown(uint32_t n) {
-    if (!MoveBytes(dataStart - 12, dataStart - 12 - n, capacity + 16)) return 0;
+    const uint32_t block = dataStart - kSectionHeader;
+    if (!MoveBytes(block, block - n, capacity + kSectionOverhead)) return 0;
     dataStart -= n;
     cursor -= n;
     if (next) return next->ShiftDown(n);
     // The last section ends the file: after its trailer, whatever its slack.
-    return file.SetLength(dataStart + capacity + 4);
+    return file.SetLength(dataStart + capacity + kSectionTrailer);
 }
 
 template <class WriteBody>
@@ -158,7 +161,7 @@ int Section::Append(Storage& source) {
 
 int Section::WriteRecord(StorageSet& set) {
     if (!set.Current()) return 0;
-    return WriteAtCursor(set.Current()->StorageSize() + 12, [&]() { return set.WriteRecord(file); });
+    return WriteAtCursor(set.Current()->StorageSize() + kRecordOverhead, [&]() { return set.WriteRecord(file); });
 }
 
 int Section::CopyRestTo(Storage& target) {
@@ -216,15 +219,15 @@ int Section::DeleteBytes(uint32_t m) {
 
 int Section::ReplaceRecord(StorageSet& set) {
     if (!set.Current()) return 0;
-    const uint32_t size = set.Current()->StorageSize() + 12;
-    if (cursor >= dataStart + used) Raise(3);
+    const uint32_t size = set.Current()->StorageSize() + kRecordOverhead;
+    if (cursor >= dataStart + used) Raise(kMsgCannotReplace);
     const uint32_t at = cursor;
     file.Seek(static_cast<int32_t>(at), 0);
     unsigned typeId = 0;
     unsigned long oldBody = 0;
     file >> typeId >> oldBody;
     if (file.Error()) return 0;
-    const uint32_t oldSize = static_cast<uint32_t>(oldBody) + 12;
+    const uint32_t oldSize = static_cast<uint32_t>(oldBody) + kRecordOverhead;
     if (oldSize > size) {
         if (!DeleteBytes(oldSize - size)) return 0;
     } else if (size > oldSize) {
@@ -276,7 +279,9 @@ int Section::Open(Section*& head, bool create) {
     unsigned long found = 0;
     unsigned long length = 0;
     while (file.Read(found) && found != number) {
-        if (!file.Read(length) || length > file.Remaining() || !file.Seek(static_cast<int32_t>(length + 8), 1)) break;
+        if (!file.Read(length) || length > file.Remaining() ||
+            !file.Seek(static_cast<int32_t>(length + kToNextNumber), 1))
+            break;
     }
     if (!file.Error() && found == number) {
         unsigned long trailer = 0;
@@ -324,18 +329,28 @@ void Section::SetCursor(uint32_t offset) {
     file.Seek(static_cast<int32_t>(cursor), 0);
 }
 
+void RaiseForFile(const char* fileName) {
+    QRVException named(kUnknownFileError, 1);
+    try {
+        throw;
+    } catch (const QRVException& failure) {
+        named = failure;
+    } catch (...) {
+    }
+    named.Append(FileTail(fileName));
+    named.Throw();
+}
+
 QRVFile::QRVFile(const char* name, const char* mode) try
     : FileStorage(name, FILE_ATTRIBUTE_NORMAL, AccessOf(mode), DispositionOf(mode)) {
     try {
         OpenAllSections();
-    } catch (const QRVException& failure) {
-        Close();
-        Rethrow(failure);
+    } catch (...) {
+        CloseSections();
+        throw;
     }
-} catch (const QRVException& failure) {
-    QRVException named(failure);
-    if (named.Text().Length() == 0) named.Append(StrPP(CatalogueText(kCatalogueFile)) + ": " + name);
-    named.Throw();
+} catch (...) {
+    RaiseForFile(name);
 }
 
 QRVFile::~QRVFile() {
@@ -346,12 +361,6 @@ QRVFile::~QRVFile() {
     }
 }
 
-void QRVFile::Rethrow(const QRVException& failure) const {
-    QRVException named(failure);
-    named.Append(StrPP(CatalogueText(kCatalogueFile)) + ": " + Name());
-    named.Throw();
-}
-
 void QRVFile::OpenAllSections() {
     Seek(0, 0);
     unsigned long magic = 0;
@@ -359,11 +368,11 @@ void QRVFile::OpenAllSections() {
     unsigned long number = 0;
     while (Read(number)) {
         const uint32_t at = Position();
-        Section* section = new Section(*this, static_cast<uint32_t>(number));
-        if (!section->Open(sections, false)) delete section;
+        std::unique_ptr<Section> section(new Section(*this, static_cast<uint32_t>(number)));
+        if (section->Open(sections, false)) section.release();
         Seek(static_cast<int32_t>(at), 0);
         unsigned long length = 0;
-        if (!Read(length) || length > Remaining() || !Seek(static_cast<int32_t>(length + 8), 1)) break;
+        if (!Read(length) || length > Remaining() || !Seek(static_cast<int32_t>(length + kToNextNumber), 1)) break;
     }
 }
 
@@ -376,32 +385,34 @@ Section* QRVFile::GetSection(uint32_t flags, uint32_t number) {
         std::unique_ptr<Section> section(new Section(*this, number));
         if (!section->Open(sections, (flags & kSectionCreate) != 0)) return nullptr;
         return section.release();
-    } catch (const QRVException& failure) {
-        Rethrow(failure);
+    } catch (...) {
+        RaiseForFile(Name());
     }
 }
 
-void QRVFile::Close() {
-    if (closed) return;
-    closed = true;
-    Section* last = sections;
-    while (last && last->Next()) last = last->Next();
-    try {
-        if (!ReadOnly() && last) {
-            for (Section* s = last; s; s = s->Previous()) s->Trim();
-            SetLength(last->DataStart() + last->Used() + 4);
-        }
-    } catch (const QRVException& failure) {
-        while (sections) {
-            Section* s = sections;
-            s->Unlink(sections);
-            delete s;
-        }
-        Rethrow(failure);
-    }
+void QRVFile::CloseSections() {
     while (sections) {
         Section* s = sections;
         s->Unlink(sections);
         delete s;
     }
+}
+
+void QRVFile::Close(bool durable) {
+    if (closed) return;
+    closed = true;
+    try {
+        if (!ReadOnly()) {
+            Section* last = sections;
+            while (last && last->Next()) last = last->Next();
+            bool trimmed = true;
+            for (Section* s = last; s; s = s->Previous()) trimmed = s->Trim() && trimmed;
+            if (last) trimmed = SetLength(last->DataStart() + last->Used() + kSectionTrailer) && trimmed;
+            if (!Flush(durable) || !trimmed) Raise(kMsgNotEnoughDiskSpace);
+        }
+    } catch (...) {
+        CloseSections();
+        RaiseForFile(Name());
+    }
+    CloseSections();
 }

@@ -9,9 +9,24 @@
 class QRVFile;
 class StorageSet;
 
+// A section on disk, in 32-bit little-endian words: the header (magic word, section
+// number, data length L), L bytes of data, then the trailer (L again). Sections follow
+// each other without a gap; while one is open its L is its capacity, not its use.
 constexpr uint32_t kSectionMagic = 0x5651;  // 'Q' 'V' 0 0
+constexpr uint32_t kSectionWord = 4;
+constexpr uint32_t kSectionHeader = 3 * kSectionWord;
+constexpr uint32_t kSectionTrailer = kSectionWord;
+constexpr uint32_t kSectionOverhead = kSectionHeader + kSectionTrailer;
 constexpr uint32_t kSectionFindEnd = 0x1;
 constexpr uint32_t kSectionCreate = 0x100;
+
+// Raised for a failure of a settings file that is not one of the storage layer's own.
+constexpr const char* kUnknownFileError = "Unknown file error.  This file may have to be deleted.";
+
+// Inside a catch block: raises the exception being handled again with "\n", the
+// catalogue's "File" text, ": " and the file name added to its text; any exception
+// but a QRVException becomes kUnknownFileError.
+[[noreturn]] VELLANTS_API void RaiseForFile(const char* fileName);
 
 class VELLANTS_API Section {
 public:
@@ -81,13 +96,15 @@ public:
 
     Section* GetSection(uint32_t flags, uint32_t number);
     Section* FirstSection() const { return sections; }
-    // Trims every section and truncates the file after the last; the destructor
-    // does the same but cannot report a failure.
-    void Close();
+    // Trims every section, truncates the file after the last and writes back what is
+    // pending (durable: and has the system put it on disk); raises "Not enough disk
+    // space" when any write to the file failed. The destructor does the same but cannot
+    // report a failure.
+    void Close(bool durable = false);
 
 private:
     void OpenAllSections();
-    [[noreturn]] void Rethrow(const QRVException& failure) const;
+    void CloseSections();
 
     Section* sections = nullptr;
     bool closed = false;

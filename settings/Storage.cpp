@@ -7,8 +7,37 @@
 
 namespace {
 const uint32_t kCopyChunk = 8192;
-const int kCatalogueFile = 33;
+
+// FailNthWrite's countdown; 0 when no failure is planned.
+int writesUntilFailure = 0;
+
+bool PlannedFailure() {
+    if (writesUntilFailure == 0 || --writesUntilFailure > 0) return false;
+    ::SetLastError(ERROR_DISK_FULL);
+    return true;
+}
+
+bool MoveTo(HANDLE file, uint64_t offset) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    return ::SetFilePointerEx(file, to, nullptr, FILE_BEGIN);
+}
+
+bool WriteAt(HANDLE file, uint64_t offset, const void* data, uint32_t count) {
+    if (PlannedFailure()) return false;
+    DWORD written = 0;
+    return MoveTo(file, offset) && ::WriteFile(file, data, count, &written, nullptr) && written == count;
+}
+
+bool ReadAt(HANDLE file, uint64_t offset, void* data, uint32_t count, DWORD& read) {
+    read = 0;
+    return MoveTo(file, offset) && ::ReadFile(file, data, count, &read, nullptr);
+}
+
+bool ResizeTo(HANDLE file, uint32_t size) { return !PlannedFailure() && MoveTo(file, size) && ::SetEndOfFile(file); }
 }  // namespace
+
+StrPP FileTail(const char* fileName) { return StrPP("\n") + CatalogueText(kMsgFile) + ": " + fileName; }
 
 int Storage::WriteBytes(const void*, uint32_t) {
     error = kStorageUnsupported;
@@ -103,6 +132,8 @@ int Storage::SetLength(uint32_t newLength) {
 
 uint32_t Storage::Length() { return length; }
 
+void FileStorage::FailNthWrite(int n) { writesUntilFailure = n > 0 ? n : 0; }
+
 FileStorage::FileStorage(const char* fileName, DWORD flagsAndAttributes, DWORD access, DWORD disposition)
     : name(fileName) {
     StrPP upper(fileName);
@@ -114,63 +145,69 @@ FileStorage::FileStorage(const char* fileName, DWORD flagsAndAttributes, DWORD a
     readOnly = (access & GENERIC_WRITE) == 0;
     DWORD attributes = flagsAndAttributes | FILE_FLAG_SEQUENTIAL_SCAN;
     if (readOnly) attributes |= FILE_ATTRIBUTE_READONLY;
-    file = ::CreateFileA(fileName, access, FILE_SHARE_READ, nullptr, disposition, attributes, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        QRVException(StrPP("Invalid file.\n") + CatalogueText(kCatalogueFile) + ": " + name, 1).Throw();
-    }
+    file.Reset(::CreateFileA(fileName, access, FILE_SHARE_READ, nullptr, disposition, attributes, nullptr));
+    if (!file) QRVException(StrPP("Invalid file.") + FileTail(fileName), 1).Throw();
     opened = true;
     LARGE_INTEGER size;
-    if (::GetFileSizeEx(file, &size)) length = size.QuadPart > 0xFFFF0000ll ? 0xFFFF0000u : uint32_t(size.QuadPart);
-    fileSize = length;
+    if (::GetFileSizeEx(file.Get(), &size)) length = size.QuadPart > kLargest ? kLargest : uint32_t(size.QuadPart);
+    onDisk = length;
 }
 
-FileStorage::~FileStorage() {
-    Unmap();
-    if (file == INVALID_HANDLE_VALUE) return;
-    // The file grows ahead of the data in whole windows; it ends where the data ends.
-    if (!readOnly && fileSize != length) ResizeFile(length);
-    ::CloseHandle(file);
+FileStorage::~FileStorage() { WriteBack(); }
+
+bool FileStorage::Refuse() {
+    writeFailed = true;
+    error = kStorageWriteFailed;
+    return false;
 }
 
-StrPP FileStorage::FileTail() const { return StrPP("\n") + CatalogueText(kCatalogueFile) + ": " + name; }
-
-void FileStorage::UnmapView() {
-    if (view) ::UnmapViewOfFile(view);
-    view = nullptr;
-    viewSize = viewStart = viewEnd = 0;
-}
-
-void FileStorage::Unmap() {
-    UnmapView();
-    if (mapping) ::CloseHandle(mapping);
-    mapping = nullptr;
-}
-
-bool FileStorage::ResizeFile(uint32_t size) {
-    Unmap();
-    LARGE_INTEGER to;
-    to.QuadPart = size;
-    if (!::SetFilePointerEx(file, to, nullptr, FILE_BEGIN) || !::SetEndOfFile(file)) return false;
-    fileSize = size;
+bool FileStorage::WriteBack() {
+    if (pendingEnd == pendingBegin) return true;
+    const uint32_t begin = pendingBegin;
+    const uint32_t end = pendingEnd;
+    pendingBegin = pendingEnd = 0;
+    if (writeFailed || !WriteAt(file.Get(), uint64_t(windowStart) + begin, window.get() + begin, end - begin))
+        return Refuse();
+    onDisk = std::max(onDisk, windowStart + end);
     return true;
 }
 
-void FileStorage::MapWindow(uint32_t start) {
-    UnmapView();
-    if (start >= fileSize) return;
-    if (!mapping) {
-        mapping = ::CreateFileMappingA(file, nullptr, readOnly ? PAGE_READONLY : PAGE_READWRITE, 0, 0, nullptr);
-        if (!mapping && fileSize == 0) return;
+bool FileStorage::MoveWindow(uint32_t at) {
+    if (!window) {
+        window.reset(new (std::nothrow) unsigned char[kWindow]);
+        if (!window) {
+            error = kStorageNoMemory;
+            return false;
+        }
+    } else if (at - windowStart < kWindow) {
+        return true;
+    } else if (!WriteBack()) {
+        return false;
     }
-    uint32_t size = windowSize ? windowSize : kWindow;
-    if (uint64_t(start) + size > fileSize) size = fileSize - start;
-    if (mapping)
-        view = static_cast<unsigned char*>(
-            ::MapViewOfFile(mapping, readOnly ? FILE_MAP_READ : FILE_MAP_ALL_ACCESS, 0, start, size));
-    if (!view) QRVException(CatalogueText(kMsgNotEnoughDiskSpace) + FileTail(), 1).Throw();
-    viewStart = start;
-    viewSize = size;
-    viewEnd = start + size;
+    windowStart = at & ~(kWindow - 1);
+    windowLoaded = false;
+    return true;
+}
+
+bool FileStorage::LoadWindow() {
+    if (!WriteBack()) return false;
+    DWORD read = 0;
+    const uint32_t stored = windowStart < onDisk ? std::min(kWindow, onDisk - windowStart) : 0;
+    if (stored > 0 && !ReadAt(file.Get(), windowStart, window.get(), stored, read)) {
+        error = kStorageEnd;
+        return false;
+    }
+    // Past the end of the file (or of what could be read) a window holds zeros, as the
+    // file will when it is extended over them.
+    std::memset(window.get() + read, 0, kWindow - read);
+    windowLoaded = true;
+    return true;
+}
+
+void FileStorage::Pend(uint32_t offset, uint32_t count) {
+    const bool pending = pendingEnd > pendingBegin;
+    pendingBegin = pending ? std::min(pendingBegin, offset) : offset;
+    pendingEnd = pending ? std::max(pendingEnd, offset + count) : offset + count;
 }
 
 int FileStorage::WriteBytes(const void* data, uint32_t count) {
@@ -179,28 +216,27 @@ int FileStorage::WriteBytes(const void* data, uint32_t count) {
         error = kStorageUnsupported;
         return 0;
     }
-    const uint64_t end = uint64_t(position) + count;
-    if (end > 0xFFFF0000ull) {
+    if (writeFailed) return Refuse();
+    if (uint64_t(position) + count > kLargest) {
         error = kStorageBadSeek;
         return 0;
     }
-    if (end > fileSize) {
-        const uint32_t grown = static_cast<uint32_t>((end + kWindow - 1) & ~uint64_t(kWindow - 1));
-        if (!ResizeFile(grown)) {
-            error = kStorageNoMemory;
-            return 0;
-        }
-    }
     const unsigned char* bytes = static_cast<const unsigned char*>(data);
     while (count > 0) {
-        if (!view || position < viewStart || position >= viewEnd) MapWindow(position & ~(kWindow - 1));
-        const uint32_t k = std::min(viewEnd - position, count);
-        std::memcpy(view + (position - viewStart), bytes, k);
+        if (!MoveWindow(position)) return 0;
+        const uint32_t offset = position - windowStart;
+        const uint32_t k = std::min(kWindow - offset, count);
+        // An unloaded window can only take bytes that join its pending run into one.
+        if (!windowLoaded && pendingEnd > pendingBegin && (offset > pendingEnd || offset + k < pendingBegin) &&
+            !LoadWindow())
+            return 0;
+        CopyBytes(window.get() + offset, bytes, k);
+        Pend(offset, k);
         position += k;
         bytes += k;
         count -= k;
+        if (position > length) length = position;
     }
-    if (position > length) length = position;
     return 1;
 }
 
@@ -212,13 +248,10 @@ int FileStorage::ReadBytes(void* data, uint32_t count) {
         return 0;
     }
     while (count > 0) {
-        if (!view || position < viewStart || position >= viewEnd) MapWindow(position & ~(kWindow - 1));
-        if (!view) {
-            error = kStorageEnd;
-            return 0;
-        }
-        const uint32_t k = std::min(viewEnd - position, count);
-        std::memcpy(bytes, view + (position - viewStart), k);
+        if (!MoveWindow(position) || (!windowLoaded && !LoadWindow())) return 0;
+        const uint32_t offset = position - windowStart;
+        const uint32_t k = std::min(kWindow - offset, count);
+        CopyBytes(bytes, window.get() + offset, k);
         position += k;
         bytes += k;
         count -= k;
@@ -226,15 +259,23 @@ int FileStorage::ReadBytes(void* data, uint32_t count) {
     return 1;
 }
 
-int FileStorage::Seek(int32_t offset, int origin) {
-    return SeekWithin(offset, origin, readOnly ? length : 0xFFFF0000u);
-}
+int FileStorage::Seek(int32_t offset, int origin) { return SeekWithin(offset, origin, readOnly ? length : kLargest); }
 
 int FileStorage::SetLength(uint32_t newLength) {
     position = newLength;
-    if (readOnly || !ResizeFile(newLength)) return 0;
-    length = newLength;
+    if (readOnly) return 0;
+    if (writeFailed || !WriteBack() || !ResizeTo(file.Get(), newLength)) return Refuse();
+    // The window may hold bytes beyond the new end, which an extension must read as zeros.
+    windowLoaded = false;
+    onDisk = length = newLength;
     return 1;
 }
 
 uint32_t FileStorage::Length() { return length; }
+
+int FileStorage::Flush(bool durable) {
+    if (readOnly) return 1;
+    if (!WriteBack()) return 0;
+    if (durable && (PlannedFailure() || !::FlushFileBuffers(file.Get()))) return Refuse();
+    return writeFailed ? 0 : 1;
+}

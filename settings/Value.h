@@ -53,12 +53,20 @@ public:
     explicit Value(ValueList* takenList, bool flag = false);
     Value(const void* bytes, uint32_t count, bool flag = false);
     Value(const Value& other);
+    // Takes the payload instead of copying it; the result is what a copy would be.
+    Value(Value&& other) noexcept;
     virtual ~Value();
 
+    // Assignment changes the payload and the type word only; format and texts stay.
     Value& operator=(const Value& other);
+    Value& operator=(Value&& other) noexcept;
+    // Exchanges payload and type word with another value; formats and texts stay put.
+    void Swap(Value& other) noexcept;
     Value& operator=(bool b);
     Value& operator=(int i);
     Value& operator=(double d);
+    // Like the three above: a String keeps its string object and only takes the text.
+    Value& operator=(const StrPP& s);
     void Clear();
 
     void Renumber() override {}
@@ -68,8 +76,13 @@ public:
     virtual StrPP& TextInto(StrPP& out) const;
 
     int Write(Storage& storage) const;
+    // Writes what a copy of this value would (the flag set at every level) without making one.
+    int WriteAsCopy(Storage& storage) const;
     int Read(Storage& storage);
     uint32_t StorageSize() const;
+
+    // Lists nested deeper than this in a file are taken as damage rather than recursed into.
+    static const int kMaxListDepth = 1000;
 
     uint32_t TypeWord() const { return typeWord; }
     ValueType Type() const { return static_cast<ValueType>(typeWord & ~kValueFlag); }
@@ -102,7 +115,10 @@ public:
     bool IsTrue() const { return Type() == kBool && word == 1; }
 
 protected:
+    friend class ValueList;
     void CopyFrom(const Value& other);
+    int WriteWith(Storage& storage, uint32_t flag) const;
+    int ReadAt(Storage& storage, int depth);
     StrPP NumberText(bool applyRelative) const;
     StrPP& Render(StrPP& out, bool applyRelative) const;
 
@@ -117,9 +133,11 @@ protected:
     StrPP* firstText = nullptr;
     StrPP* secondText = nullptr;
     double* reference = nullptr;
-
 };
 
+// Elements are whole values; appending copies (or takes) the value and sets its flag.
+// The list grows geometrically and moves its elements when it does, so that building,
+// copying and reading a list cost time in proportion to its bytes.
 class VELLANTS_API ValueList : public EArray<Value> {
 public:
     ValueList() : EArray<Value>(5, 1) { upper = -1; }
@@ -129,8 +147,12 @@ public:
 
     int Count() const { return upper + 1; }
     void Append(const Value& value);
+    void Append(Value&& value);
+    // Room for n elements without another allocation.
+    void Reserve(int n);
     // Bounded access: outside the elements in use it warns and yields a placeholder.
     Value& At(int i);
+    // Quicksort over [first, last]; the recursion never goes deeper than log n.
     void Sort(int first, int last, bool descending);
     void Sort(bool descending = false) { Sort(0, upper, descending); }
 };

@@ -85,8 +85,10 @@ TEST(Lexicon, TextFileRoundTrip) {
 TEST(Lexicon, EveryTextReadsBackAsWritten) {
     TempFolder temp;
     const std::string path = temp / "French.lng";
+    // Texts longer than 32,767 bytes stay whole too.
+    const std::string longText = std::string(50000, 'e') + "\tend";
     const char* const texts[] = {"C:\\new\\table", "ends in \\", "\\\\server\\n", "slash\\\nthen line",
-                                 "tab\there\r\n", "C:\\Program Files\\x", "plain"};
+                                 "tab\there\r\n", "C:\\Program Files\\x", "plain", longText.c_str()};
     Lexicon table;
     for (const char* text : texts) {
         const std::string translation = std::string("fr ") + text, context = std::string("ctx\\n") + text;
@@ -99,13 +101,13 @@ TEST(Lexicon, EveryTextReadsBackAsWritten) {
     EXPECT_FALSE(PathExists(path + ".tmp"));
 
     Lexicon reader;
-    ASSERT_EQ(reader.Read(path.c_str()), 7);
+    ASSERT_EQ(reader.Read(path.c_str()), 8);
     for (const char* text : texts) {
         const MessageRecord read = reader.Translate(MessageRecord(text, ""));
         EXPECT_STREQ(read.current, (std::string("fr ") + text).c_str()) << text;
         EXPECT_STREQ(read.context, (std::string("ctx\\n") + text).c_str()) << text;
     }
-    EXPECT_EQ(reader.Count(), 7);
+    EXPECT_EQ(reader.Count(), 8);
 }
 
 // A file without entries, an entry cut short and a number beyond 32 bits are

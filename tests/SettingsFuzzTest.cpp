@@ -13,7 +13,11 @@ TEST(SettingsFuzz, MutatedFilesFailCleanly) {
         ValueList* list = new ValueList;
         list->Append(Value(1.5));
         list->Append(Value("inner"));
-        store.SetEntry("list", Value(list));
+        const Value listed(list);
+        store.SetEntry("list", listed);
+        ValueList* nested = new ValueList;
+        nested->Append(listed);
+        store.SetEntry("nested", Value(nested));
         store.SetEntry("text", Value("some text"));
         store.SetEntry("bytes", Value(static_cast<const void*>("\x01\x02\x03"), 3u));
         store.SetEntry("int", Value(9));

@@ -1,8 +1,10 @@
 #include "Sandbox.h"
 #include "settings/ProgramConfiguration.h"
 #include "settings/QRVFile.h"
+#include "settings/Storage.h"
 #include "settings/StorageSet.h"
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -17,33 +19,39 @@ std::vector<std::string> RecordTexts(const std::string& path) {
 }
 
 TEST(Settings, TypedLookUps) {
+    struct Row {
+        const char* key;
+        Value stored;
+        int integer;
+        double real;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"none", Value(), 2147483647, 1.7976931348623157e308, "No Value"},
+        {"illegal", Value::Illegal(), -2147483647, -1.7976931348623157e308, "Illegal Value"},
+        {"twelve", Value("12.5"), 12, 12.5, "12.5"},
+        {"real", Value(-2.75), -2, -2.75, "-2.75"},
+        {"yes", Value(true), 1, 1.0, "True"},
+        {"int", Value(7), 7, 7.0, "7"},
+    };
     ProgramConfiguration store("Korvane", "Utilities");
-    store.SetEntry("none", Value());
-    store.SetEntry("twelve", Value("12"));
-    store.SetEntry("bool2", Value(0u, 0u));
-    store.SetEntry("real", Value(-2.75));
-    store.SetEntry("yes", Value(true));
+    for (const Row& row : rows) store.SetEntry(row.key, row.stored);
+    for (const Row& row : rows) {
+        int i = -1;
+        double d = -1;
+        StrPP text;
+        EXPECT_EQ(store.LookUpInt(row.key, "", i) + store.LookUpReal(row.key, "", d) +
+                      store.LookUpText(row.key, "", text),
+                  3);
+        EXPECT_EQ(i, row.integer) << row.key;
+        EXPECT_EQ(d, row.real) << row.key;
+        EXPECT_STREQ(text, row.text) << row.key;
+    }
     int i = -1;
-    EXPECT_EQ(store.LookUpInt("missing", "", i), 0);
-    EXPECT_EQ(i, 0);
-    EXPECT_EQ(store.LookUpInt("none", "", i), 1);
-    EXPECT_EQ(i, 2147483647);
-    EXPECT_EQ(store.LookUpInt("twelve", "", i), 1);
-    EXPECT_EQ(i, 12);
     StrPP text;
-    store.LookUpText("twelve", "", text);
-    EXPECT_STREQ(text, "12");
-    store.LookUpText("missing", "", text);
+    EXPECT_EQ(store.LookUpInt("missing", "", i) + store.LookUpText("missing", "", text), 0);
+    EXPECT_EQ(i, 0);
     EXPECT_STREQ(text, "0");
-    store.LookUpInt("real", "", i);
-    EXPECT_EQ(i, -2);
-    double d = 0;
-    store.LookUpReal("none", "", d);
-    EXPECT_EQ(d, 1.7976931348623157e308);
-    store.LookUpReal("yes", "", d);
-    EXPECT_EQ(d, 1.0);
-    store.LookUpText("real", "", text);
-    EXPECT_STREQ(text, "-2.75");
 }
 
 TEST(Settings, BoolWordTwoAndLists) {
@@ -127,30 +135,103 @@ TEST(Settings, LoadFailuresLeaveStore) {
     EXPECT_EQ(store.LookUpInt("kept", "", kept), 1);
 }
 
-TEST(Settings, EmptyKeysAreSkipped) {
+// Records as a settings section holds them, written one by one.
+void WriteRecords(const std::string& path, const std::vector<Value>& records) {
+    QRVFile file(path.c_str(), "w+");
+    Section* section = file.GetSection(kSectionCreate, kSettingsSection);
+    StorageSet set(0, new StorageValue);
+    for (const Value& record : records) {
+        set.Select(StorageValue(record));
+        ASSERT_TRUE(section->WriteRecord(set));
+    }
+}
+
+TEST(Settings, LoadReadsOnOverEmptyAndDanglingKeys) {
     TempFolder temp;
-    ProgramConfiguration store("a", "b");
-    store.SetEntry("", Value(3));
-    store.SetEntry("real", Value(4));
-    ASSERT_TRUE(store.Save((temp / "e.qrv").c_str()));
+    const std::string path = temp / "odd.qrv";
+    // An empty key's pair is skipped; a key that ends the section has no value to set.
+    WriteRecords(path, {Value("\nConfig Set\n"), Value("default"), Value(""), Value(3), Value("real"), Value(4),
+                        Value("dangling")});
     ProgramConfiguration loaded("a", "b");
-    ASSERT_TRUE(loaded.Load((temp / "e.qrv").c_str()));
+    ASSERT_EQ(loaded.Load(path.c_str()), 1);
     Value v;
     EXPECT_EQ(loaded.LookUp("", "", v), 0);
     EXPECT_EQ(loaded.LookUp("real", "", v), 1);
+    EXPECT_EQ(v.Word(), 4);
+    EXPECT_EQ(loaded.LookUp("dangling", "", v), 0);
+    EXPECT_EQ(loaded.SetCount(), 1);
 }
 
-TEST(Settings, FailedSaveKeepsPreviousFile) {
+// Long texts (beyond the 32767 that once cut them) and deeply nested lists survive the
+// store and its file whole.
+TEST(Settings, LargeValuesRoundTrip) {
+    TempFolder temp;
+    const std::string path = temp / "large.qrv";
+    const std::string longKey(40000, 'k');
+    const std::string longText = std::string(70000, 'v') + "end";
+    Value nested(9);
+    for (int level = 0; level < 64; ++level) {
+        ValueList* outer = new ValueList;
+        outer->Append(std::move(nested));
+        nested = Value(outer);
+    }
+    ProgramConfiguration store("a", "b");
+    store.SetEntry(longKey.c_str(), Value(longText.c_str()));
+    store.SetEntry("nested", nested);
+    ASSERT_EQ(store.Save(path.c_str()), 1);
+    ProgramConfiguration loaded("a", "b");
+    ASSERT_EQ(loaded.Load(path.c_str()), 1);
+    StrPP text;
+    ASSERT_EQ(loaded.LookUpText(longKey.c_str(), "", text), 1);
+    EXPECT_EQ(text.Length(), static_cast<int>(longText.size()));
+    EXPECT_EQ(std::string(text), longText);
+    Value v;
+    ASSERT_EQ(loaded.LookUp("nested", "", v), 1);
+    for (int level = 0; level < 64; ++level) v = Value(v.List()->At(0));
+    EXPECT_EQ(v.Word(), 9);
+}
+
+// Save is all or nothing: whichever write fails (the temporary cannot be made, or the
+// disk fills up at any point), the previous file stays byte for byte and no temporary
+// is left behind.
+TEST(Settings, FailedSaveLeavesThePreviousFile) {
     TempFolder temp;
     const std::string path = temp / "keep.qrv";
     ProgramConfiguration store("a", "b");
-    store.SetEntry("first", Value(1));
+    for (int i = 0; i < 20000; ++i) store.SetEntry(("Program.Entry." + std::to_string(i)).c_str(), Value(i));
     ASSERT_TRUE(store.Save(path.c_str()));
     const std::string before = ReadFileText(path);
-    std::filesystem::create_directories(path + ".tmp");  // the temporary file cannot be made
-    store.SetEntry("second", Value(2));
+    store.SetEntry("second", Value("a text that makes the new file longer"));
+
+    std::filesystem::create_directories(path + ".tmp");
     EXPECT_THROW(store.Save(path.c_str()), QRVException);
     EXPECT_EQ(ReadFileText(path), before);
+    std::filesystem::remove(path + ".tmp");
+
+    int failing = 1;
+    for (;; ++failing) {
+        FileStorage::FailNthWrite(failing);
+        bool saved = false;
+        bool raised = false;
+        try {
+            saved = store.Save(path.c_str()) == 1;
+        } catch (const QRVException& failure) {
+            raised = true;
+            EXPECT_STREQ(failure.heading, "Not enough disk space");
+            EXPECT_NE(std::string(failure.Text()).find("keep.qrv.tmp"), std::string::npos);
+        }
+        FileStorage::FailNthWrite(0);
+        EXPECT_FALSE(PathExists(path + ".tmp")) << failing;
+        if (saved) break;  // the save needed fewer writes than this
+        EXPECT_TRUE(raised) << "write " << failing;
+        ASSERT_EQ(ReadFileText(path), before) << "write " << failing;
+        ASSERT_LT(failing, 10000);
+    }
+    EXPECT_GT(failing, 10);
+    ProgramConfiguration loaded("a", "b");
+    ASSERT_TRUE(loaded.Load(path.c_str()));
+    Value v;
+    EXPECT_EQ(loaded.LookUp("second", "", v), 1);
 }
 
 TEST(Settings, SetsAndEntries) {

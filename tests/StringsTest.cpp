@@ -1,6 +1,7 @@
 #include "foundation/StrPP.h"
 #include <gtest/gtest.h>
 #include <sstream>
+#include <string>
 
 namespace {
 TEST(Strings, GrowthPolicy) {
@@ -47,6 +48,12 @@ TEST(Strings, AssignTextBounds) {
     EXPECT_STREQ(s, "ef");
     EXPECT_STREQ(StrPP("abc").Mid(7, 2), "");
     EXPECT_STREQ(StrPP("abc").Piece(1, 99), "bc");
+    // 32767 is the "to the end" count, not a length limit.
+    const std::string longText(100000, 'q');
+    EXPECT_EQ(StrPP(longText.c_str()).Length(), 100000);
+    s.AssignText(longText.c_str(), 10, 32767, true);
+    EXPECT_EQ(s.Length(), 99990);
+    EXPECT_EQ(StrPP(longText.c_str()).Piece(0, 32767).Length(), 32767);
 }
 
 TEST(Strings, Searching) {

@@ -3,6 +3,8 @@
 #include "settings/Value.h"
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 // Writes a value to a file and gives back its bytes.
@@ -52,13 +54,7 @@ TEST(Value, StorageLayouts) {
     list->Append(Value(1));
     list->Append(Value("a"));
     EXPECT_EQ(Stored(Value(list), temp), Word(0x86) + Word(2) + Word(0x483) + Word(1) + Word(0x485) + Word(1) + "a");
-}
-
-TEST(Value, BoolWordOtherThanOne) {
-    TempFolder temp;
-    const Value two = ReadBack(Word(0x82) + Word(2), temp);
-    EXPECT_EQ(two.Type(), kBool);
-    EXPECT_EQ(two.TypeWord(), 0x482u);
+    const Value two = ReadBack(Word(0x82) + Word(2), temp);  // a Bool word other than 1
     EXPECT_STREQ(two.Text(), "False");
     EXPECT_EQ(Stored(two, temp), Word(0x482) + Word(2));
 }
@@ -95,13 +91,41 @@ TEST(Value, DamagedStorageRaises) {
     EXPECT_THROW(ReadBack(Word(0x86) + Word(0x7FFFFFFF), temp), QRVException);
     EXPECT_THROW(ReadBack(Word(0x87) + Word(10) + "x", temp), QRVException);
     std::string deep;
-    for (int i = 0; i < 200; ++i) deep += Word(0x86) + Word(1);
+    for (int i = 0; i <= Value::kMaxListDepth; ++i) deep += Word(0x86) + Word(1);
     EXPECT_THROW(ReadBack(deep + Word(0x80), temp), QRVException);
     try {
         ReadBack(Word(0x42), temp);
     } catch (const QRVException& failure) {
         EXPECT_STREQ(failure.heading, "Unknown Value type on read.  This file may be corrupted.");
     }
+}
+
+// Copying, storing and reading cost time in proportion to the bytes, however deep the
+// nesting: a list nested as deep as a file may hold, and a long flat one.
+TEST(Value, DeepAndLongListsRoundTrip) {
+    TempFolder temp;
+    Value deep(7);
+    for (int level = 0; level < Value::kMaxListDepth; ++level) {
+        ValueList* outer = new ValueList;
+        outer->Append(std::move(deep));
+        deep = Value(outer);
+    }
+    const Value deepCopy(deep);
+    const Value deepBack = ReadBack(Stored(deepCopy, temp), temp);
+    const Value* inner = &deepBack;
+    for (int level = 0; level < Value::kMaxListDepth; ++level) {
+        ASSERT_EQ(inner->Type(), kList);
+        ASSERT_EQ(inner->List()->Count(), 1);
+        inner = &inner->List()->data[0];
+    }
+    EXPECT_EQ(inner->Word(), 7);
+
+    ValueList* flat = new ValueList;
+    for (int i = 0; i < 100000; ++i) flat->Append(Value(i));
+    const Value flatBack = ReadBack(Stored(Value(flat), temp), temp);
+    ASSERT_EQ(flatBack.List()->Count(), 100000);
+    EXPECT_EQ(flatBack.List()->At(99999).Word(), 99999);
+    EXPECT_EQ(flatBack.List()->At(12345).TypeWord(), 0x483u);
 }
 
 TEST(Value, ComparisonsFollowTheLeftType) {
@@ -180,13 +204,61 @@ TEST(Value, AssignmentAndClear) {
     EXPECT_EQ(holder.Word(), 1);
 }
 
+// The plain recursive quicksort over the Value operators: the order the sort must give.
+void ModelSort(std::vector<Value>& v, int lo, int hi, bool descending) {
+    if (lo >= hi) return;
+    const Value pivot(v[hi]);
+    int i = lo;
+    int j = hi - 1;
+    while (true) {
+        while (i < hi && (descending ? v[i] > pivot : v[i] < pivot).IsTrue()) ++i;
+        while (j > lo && (descending ? v[j] < pivot : v[j] > pivot).IsTrue()) --j;
+        if (i >= j) break;
+        v[i++].Swap(v[j--]);
+    }
+    if (i != hi) v[i].Swap(v[hi]);
+    ModelSort(v, lo, i - 1, descending);
+    ModelSort(v, i + 1, hi, descending);
+}
+
+std::string Shown(const Value& v) { return std::to_string(v.TypeWord()) + ":" + v.Text().Text(); }
+
+TEST(Value, SortsInTheModelsOrder) {
+    // Mixed types with many ties and values that compare equal across types (3, 3.0, "3").
+    uint32_t seed = 7;
+    auto next = [&seed]() { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+    for (int round = 0; round < 300; ++round) {
+        const bool descending = round % 2 == 1;
+        std::vector<Value> model;
+        ValueList list;
+        const int n = static_cast<int>(next() % 80);
+        for (int i = 0; i < n; ++i) {
+            const int k = static_cast<int>(next() % 8);
+            const Value v = next() % 3 == 0 ? Value(k) : next() % 2 ? Value(k * 1.0) : Value(std::to_string(k).c_str());
+            model.push_back(v);
+            list.Append(v);
+        }
+        ModelSort(model, 0, n - 1, descending);
+        list.Sort(descending);
+        for (int i = 0; i < n; ++i) ASSERT_EQ(Shown(list.At(i)), Shown(model[i])) << "round " << round << " at " << i;
+    }
+}
+
 TEST(Value, SortsAscendingAndDescending) {
-    ValueList list;
-    for (int x : {5, 3, 9, 1, 7, 3, 0, 8}) list.Append(Value(x));
-    list.Sort();
-    for (int i = 0; i + 1 < list.Count(); ++i) EXPECT_LE(list.At(i).Word(), list.At(i + 1).Word());
-    list.Sort(true);
-    for (int i = 0; i + 1 < list.Count(); ++i) EXPECT_GE(list.At(i).Word(), list.At(i + 1).Word());
+    // Sorted, reversed and all-equal inputs: no deep recursion, no quadratic scan.
+    const int n = 100000;
+    for (int shape = 0; shape < 3; ++shape) {
+        for (bool descending : {false, true}) {
+            ValueList list;
+            for (int i = 0; i < n; ++i) list.Append(Value(shape == 0 ? i : shape == 1 ? n - i : 5));
+            list.Sort(descending);
+            for (int i = 0; i + 1 < n; ++i) {
+                const int a = list.At(i).Word();
+                const int b = list.At(i + 1).Word();
+                ASSERT_TRUE(descending ? a >= b : a <= b) << shape << " at " << i;
+            }
+        }
+    }
     ValueList words;
     for (const char* w : {"pear", "apple", "fig"}) words.Append(Value(w));
     words.Sort(0, 2, false);
