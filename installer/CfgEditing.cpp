@@ -45,7 +45,19 @@ std::string ButtonLine(long number, std::string_view lastOfRun) {
     return head + std::string(rest);
 }
 
-bool IsEditorLine(std::string_view line) { return StartsWith(line, "851. ") && HasMark(line); }
+// The first byte turns nearly every line away before anything else is looked at.
+bool IsEditorLine(std::string_view line) { return !line.empty() && line[0] == '8' && StartsWith(line, "851. ") && HasMark(line); }
+bool IsFirstButtonLine(std::string_view line) {
+    return !line.empty() && line[0] == '2' && StartsWithNoCase(line, "2301. ") && HasMark(line);
+}
+
+// Where the host's button is mentioned, found in one pass over the whole file.
+std::vector<size_t> HostButtonMentions(std::string_view data) {
+    std::vector<size_t> found;
+    for (size_t at = FindNoCase(data, "GOTOQTX*"); at != std::string_view::npos; at = FindNoCase(data, "GOTOQTX*", at + 1))
+        found.push_back(at);
+    return found;
+}
 
 // Shifts the run of buttons that starts at `at` one place down and puts the
 // host's entry on button 1; returns the index of the first line after the run.
@@ -88,14 +100,14 @@ size_t RemoveToolbarEntries(const std::vector<LineView>& in, size_t at, LineWrit
 
 void VellantSetup::WhackMillCFG(CString source, CString destination, bool toolbarInstalled, bool toolbarWanted,
                                 bool editorInstalled, bool editorWanted) {
-    std::string data;
+    std::string& data = m_readBuffer;
     if (const DWORD error = Io().Read(source.Str(), data)) return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
     if (data.size() < kSmallestEditable) return;
 
     const bool addEditor = editorWanted && !editorInstalled;
     const bool addToolbar = toolbarWanted && !toolbarInstalled && !ContainsNoCase(data, "gotoqtx");
     const std::vector<LineView> in = SplitLines(data);
-    LineWriter out(data.size());
+    LineWriter out(m_writeBuffer, data.size());
     for (size_t i = 0; i < in.size();) {
         std::string_view text = in[i].text;
         std::string edited;
@@ -109,41 +121,46 @@ void VellantSetup::WhackMillCFG(CString source, CString destination, bool toolba
             edited = std::string(text.substr(0, mark + 1)) + kHostEditor;
             text = edited;
         }
-        if (addToolbar && StartsWithNoCase(text, "2301. ") && HasMark(text)) {
+        if (addToolbar && IsFirstButtonLine(text)) {
             i = InsertToolbarEntry(in, i, out);
             continue;
         }
         out.Add(text, in[i].eol);
         ++i;
     }
-    Io().Write(StepAction::WriteFile, destination.Str(), out.Take());
+    Io().Write(StepAction::WriteFile, destination.Str(), out.Finish());
 }
 
 void VellantSetup::DeWhackMillCFG(CString source, CString destination, bool toolbarInstalled, bool toolbarWanted,
                                   bool editorInstalled, bool editorWanted) {
-    std::string data;
+    std::string& data = m_readBuffer;
     if (const DWORD error = Io().Read(source.Str(), data)) return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
 
     const bool dropEditor = editorInstalled && !editorWanted;
     const bool dropToolbar = toolbarInstalled && !toolbarWanted;
     const std::vector<LineView> in = SplitLines(data);
-    LineWriter out(data.size());
+    const std::vector<size_t> mentions = dropToolbar ? HostButtonMentions(data) : std::vector<size_t>();
+    size_t nextMention = 0;
+    LineWriter out(m_writeBuffer, data.size());
     for (size_t i = 0; i < in.size();) {
         std::string_view text = in[i].text;
+        const size_t lineStart = static_cast<size_t>(text.data() - data.data());
+        while (nextMention < mentions.size() && mentions[nextMention] < lineStart) ++nextMention;
+        const bool mentioned = nextMention < mentions.size() && mentions[nextMention] < lineStart + text.size();
         std::string edited;
         // Only a line that names the host's editor gets an earlier editor back.
         if (dropEditor && IsEditorLine(text) && ContainsNoCase(text.substr(text.rfind('?') + 1), "QTX_V2")) {
             edited = std::string(text.substr(0, text.rfind('?') + 1)) + OriginalEditorOf(destination.Str());
             text = edited;
         }
-        if (dropToolbar && IsHostButton(text)) {
+        if (mentioned && IsHostButton(text)) {
             i = RemoveToolbarEntries(in, i, out);
             continue;
         }
         out.Add(text, in[i].eol);
         ++i;
     }
-    Io().Write(StepAction::WriteFile, destination.Str(), out.Take());
+    Io().Write(StepAction::WriteFile, destination.Str(), out.Finish());
 }
 
 std::string VellantSetup::OriginalEditorOf(const std::string& file) {

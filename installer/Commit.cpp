@@ -7,6 +7,7 @@
 #include "installer/Machine.h"
 #include "installer/VellantSetup.h"
 #include <cstring>
+#include <functional>
 #include <iterator>
 
 struct VellantSetup::VersionGroup {
@@ -40,8 +41,13 @@ void VellantSetup::VersionGroup::Add(const McConfigFile& record) {
 }
 
 // The rewriters read the backup; one left over from an earlier run must never be
-// written over the file, so a failed copy skips the edit.
-bool VellantSetup::BackUp(const CString& file) { return Io().Copy(StepAction::BackUp, file.Str(), BackupOf(file)); }
+// written over the file, so a failed backup skips the edit.
+void VellantSetup::EditWithBackup(const CString& file, const std::function<void(CString, CString)>& rewrite) {
+    const std::string backup = BackupOf(file);
+    if (!Io().BackUp(file.Str(), backup)) return;
+    rewrite(backup.c_str(), file);
+    Io().SettleBackup(backup);
+}
 
 void VellantSetup::Commit() {
     if (m_hWnd) UpdateData(TRUE);
@@ -72,16 +78,15 @@ void VellantSetup::Commit() {
                               wanted[kOpMgrDisableToolpath]);
         if (std::memcmp(wanted, installed, sizeof record.wanted) == 0) continue;
 
-        const CString backup = BackupOf(record.path).c_str();
         if ((wanted[kToolbar] && !installed[kToolbar]) || (wanted[kEditor] && !installed[kEditor])) {
-            if (BackUp(record.path))
-                WhackMillCFG(backup, record.path, installed[kToolbar], wanted[kToolbar], installed[kEditor],
-                             wanted[kEditor]);
+            EditWithBackup(record.path, [&](CString backup, CString file) {
+                WhackMillCFG(backup, file, installed[kToolbar], wanted[kToolbar], installed[kEditor], wanted[kEditor]);
+            });
         }
         if ((!wanted[kToolbar] && installed[kToolbar]) || (!wanted[kEditor] && installed[kEditor])) {
-            if (BackUp(record.path))
-                DeWhackMillCFG(backup, record.path, installed[kToolbar], wanted[kToolbar], installed[kEditor],
-                               wanted[kEditor]);
+            EditWithBackup(record.path, [&](CString backup, CString file) {
+                DeWhackMillCFG(backup, file, installed[kToolbar], wanted[kToolbar], installed[kEditor], wanted[kEditor]);
+            });
         }
     }
 
@@ -148,15 +153,14 @@ void VellantSetup::CommitVersion(int version, const PathString& mcam, const Path
             Io().Copy(StepAction::CopyFile, (source + kEditorProgram.source).Str(), editorProgram);
         }
         const bool listNeedsEntry = listExists && !listHasEntry && EditorListHasSection(list);
-        if (Io().Exists(editorList) && (!group.editorInstalled || listNeedsEntry) && BackUp(editorList.c_str()))
-            WhackMillTXT(BackupOf(editorList.c_str()).c_str(), editorList.c_str());
+        if (Io().Exists(editorList) && (!group.editorInstalled || listNeedsEntry))
+            EditWithBackup(editorList.c_str(), [&](CString backup, CString file) { WhackMillTXT(backup, file); });
     } else {
         if (group.editorInstalled || (decided && Io().Exists(editorProgram))) {
             Io().Delete(editorProgram);
             Io().RemoveFolder(editorFolder);
         }
-        if (Io().Exists(editorList) && (group.editorInstalled || (decided && listHasEntry)) &&
-            BackUp(editorList.c_str()))
-            DeWhackMillTXT(BackupOf(editorList.c_str()).c_str(), editorList.c_str());
+        if (Io().Exists(editorList) && (group.editorInstalled || (decided && listHasEntry)))
+            EditWithBackup(editorList.c_str(), [&](CString backup, CString file) { DeWhackMillTXT(backup, file); });
     }
 }

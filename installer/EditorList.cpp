@@ -56,9 +56,9 @@ bool NamesHostEditor(std::string_view line) { return ContainsNoCase(line, "QTX_V
 // Copies the list, handing each entry of the [file edit] sections to `entry`,
 // which returns false to end the special handling: the rest is copied unchanged.
 template <class EntryRule>
-std::string RewriteList(std::string_view data, const std::vector<LineView>& in, const std::vector<LineRole>& roles,
-                        long countDelta, EntryRule entry) {
-    LineWriter out(data.size() + 32);
+const std::string& RewriteList(std::string& result, std::string_view data, const std::vector<LineView>& in,
+                               const std::vector<LineRole>& roles, long countDelta, EntryRule entry) {
+    LineWriter out(result, data.size() + 32);
     bool done = false;
     for (size_t i = 0; i < in.size(); ++i) {
         if (done || roles[i] == LineRole::Outside || roles[i] == LineRole::Comment || roles[i] == LineRole::Other)
@@ -68,7 +68,7 @@ std::string RewriteList(std::string_view data, const std::vector<LineView>& in, 
         else
             done = !entry(in[i], out);
     }
-    return out.Take();
+    return out.Finish();
 }
 }  // namespace
 
@@ -87,13 +87,13 @@ bool EditorListHasSection(std::string_view data) {
 }
 
 void VellantSetup::WhackMillTXT(CString source, CString destination) {
-    std::string data;
+    std::string& data = m_readBuffer;
     if (const DWORD error = Io().Read(source.Str(), data))
         return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
     if (data.size() < kSmallestEditable || EditorListHasHostEntry(data)) return;
     const std::vector<LineView> in = SplitLines(data);
     bool hostWritten = false;
-    std::string out = RewriteList(data, in, Roles(in), +1, [&](const LineView& line, LineWriter& writer) {
+    const std::string& out = RewriteList(m_writeBuffer, data, in, Roles(in), +1, [&](const LineView& line, LineWriter& writer) {
         if (!hostWritten) {
             writer.Add(kHostEntry, line.eol);
             hostWritten = true;
@@ -110,7 +110,7 @@ void VellantSetup::WhackMillTXT(CString source, CString destination) {
 }
 
 void VellantSetup::DeWhackMillTXT(CString source, CString destination) {
-    std::string data;
+    std::string& data = m_readBuffer;
     if (const DWORD error = Io().Read(source.Str(), data))
         return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
     if (data.size() < kSmallestEditable || !EditorListHasHostEntry(data)) return;
@@ -121,7 +121,7 @@ void VellantSetup::DeWhackMillTXT(CString source, CString destination) {
         if (roles[i] == LineRole::Entry && NamesHostEditor(in[i].text)) ++hostEntries;
     // Only the entries after a removed one move up, by the number removed before them.
     long removed = 0;
-    std::string out = RewriteList(data, in, roles, -hostEntries, [&](const LineView& line, LineWriter& writer) {
+    const std::string& out = RewriteList(m_writeBuffer, data, in, roles, -hostEntries, [&](const LineView& line, LineWriter& writer) {
         if (NamesHostEditor(line.text)) {
             ++removed;
             return true;

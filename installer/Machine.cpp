@@ -2,6 +2,7 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/FileUtils.h"
 #include "foundation/Owners.h"
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -29,10 +30,19 @@ bool Machine::Write(StepAction action, const std::string& path, const std::strin
 }
 
 bool Machine::Copy(StepAction action, const std::string& from, const std::string& to) {
-    std::string data;
-    const DWORD error = Read(from, data);
+    const DWORD error = Read(from, buffer_);
     if (error != ERROR_SUCCESS) return Record(action, to, from, {StepOutcome::Failed, error});
-    return Record(action, to, from, DoWrite(to, data));
+    return Record(action, to, from, DoWrite(to, buffer_));
+}
+
+bool Machine::BackUp(const std::string& file, const std::string& backup) {
+    const DWORD error = Read(file, buffer_);
+    if (error != ERROR_SUCCESS) return Record(StepAction::BackUp, backup, file, {StepOutcome::Failed, error});
+    return Record(StepAction::BackUp, backup, file, DoBackUp(file, backup, buffer_));
+}
+
+Machine::Result Machine::DoBackUp(const std::string&, const std::string& backup, const std::string& data) {
+    return DoWrite(backup, data);
 }
 
 bool Machine::Delete(const std::string& path) {
@@ -84,6 +94,31 @@ DWORD LiveMachine::Read(const std::string& path, std::string& data) {
     return ReadWholeFileBytes(path, data);
 }
 
+Machine::Result LiveMachine::DoBackUp(const std::string& file, const std::string& backup, const std::string& data) {
+    const std::string temporary = TemporarySiblingOf(backup);
+    ::DeleteFileA(temporary.c_str());
+    if (!::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr)) return DoWrite(backup, data);
+    if (!::MoveFileExA(temporary.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::DeleteFileA(temporary.c_str());
+        return DoWrite(backup, data);
+    }
+    // Renaming onto another name of the same file leaves the temporary name behind.
+    ::DeleteFileA(temporary.c_str());
+    shared_.push_back({backup, file});
+    return {StepOutcome::Done, 0};
+}
+
+void LiveMachine::SettleBackup(const std::string& backup) {
+    for (auto link = shared_.begin(); link != shared_.end(); ++link) {
+        if (link->backup != backup) continue;
+        DWORD error = ReadWholeFileBytes(backup, buffer_);
+        if (error == ERROR_SUCCESS) error = ReplaceFileContents(backup, buffer_);
+        if (error != ERROR_SUCCESS) RecordFailure(StepAction::BackUp, backup, error);
+        shared_.erase(link);
+        return;
+    }
+}
+
 bool LiveMachine::ReadValue(const std::string& key, const std::string& name, RegistryData& data, bool createKey) {
     RegistryKey handle;
     const LSTATUS opened =
@@ -108,6 +143,11 @@ bool LiveMachine::ReadValue(const std::string& key, const std::string& name, Reg
 Machine::Result LiveMachine::DoWrite(const std::string& path, const std::string& data) {
     if (path.empty()) return {StepOutcome::Failed, ERROR_PATH_NOT_FOUND};
     const DWORD error = ReplaceFileContents(path, data);
+    if (error == ERROR_SUCCESS) {
+        // A new file under the name: a backup made as a second name no longer shares it.
+        shared_.erase(std::remove_if(shared_.begin(), shared_.end(), [&](const Shared& link) { return link.file == path || link.backup == path; }),
+                      shared_.end());
+    }
     return {error == ERROR_SUCCESS ? StepOutcome::Done : StepOutcome::Failed, error};
 }
 

@@ -7,6 +7,7 @@
 #include "installer/CommitReport.h"
 #include <windows.h>
 #include <string>
+#include <vector>
 
 struct RegistryData {
     DWORD type = REG_NONE;
@@ -33,6 +34,10 @@ public:
     // Changes: each is recorded and reports whether its target is now as asked.
     bool Write(StepAction action, const std::string& path, const std::string& data);
     bool Copy(StepAction action, const std::string& from, const std::string& to);
+    // Copies a file to its backup: afterwards the backup holds what the file held.
+    bool BackUp(const std::string& file, const std::string& backup);
+    // After the edit that followed BackUp: the backup must not share anything with the file.
+    virtual void SettleBackup(const std::string& backup) {}
     bool Delete(const std::string& path);
     bool CreateFolder(const std::string& path);
     bool RemoveFolder(const std::string& path);
@@ -49,6 +54,7 @@ protected:
         DWORD error;
     };
     virtual Result DoWrite(const std::string& path, const std::string& data) = 0;
+    virtual Result DoBackUp(const std::string& file, const std::string& backup, const std::string& data);
     virtual Result DoDelete(const std::string& path) = 0;
     virtual Result DoCreateFolder(const std::string& path) = 0;
     virtual Result DoRemoveFolder(const std::string& path) = 0;
@@ -57,21 +63,30 @@ protected:
     virtual Result DoStart(const std::string& commandLine) = 0;
     virtual Result DoSignal(const std::string& eventName) = 0;
 
+    // Reused from copy to copy: a fresh block of megabytes costs a page fault per page.
+    std::string buffer_;
+
 private:
     bool Record(StepAction action, const std::string& target, const std::string& detail, Result result);
 
     CommitReport& report_;
 };
 
+// The live machine makes a backup as a second name of the file (a hard link) where
+// the file system allows it: the old content then needs no copy and no flush,
+// since the edit replaces the file's name with a new file. An edit that does not
+// happen leaves the two sharing; SettleBackup then gives the backup a copy of its own.
 class LiveMachine : public Machine {
 public:
     using Machine::Machine;
     bool Exists(const std::string& path) override;
     DWORD Read(const std::string& path, std::string& data) override;
     bool ReadValue(const std::string& key, const std::string& name, RegistryData& data, bool createKey) override;
+    void SettleBackup(const std::string& backup) override;
 
 protected:
     Result DoWrite(const std::string& path, const std::string& data) override;
+    Result DoBackUp(const std::string& file, const std::string& backup, const std::string& data) override;
     Result DoDelete(const std::string& path) override;
     Result DoCreateFolder(const std::string& path) override;
     Result DoRemoveFolder(const std::string& path) override;
@@ -79,4 +94,11 @@ protected:
     Result DoDeleteValue(const std::string& key, const std::string& name) override;
     Result DoStart(const std::string& commandLine) override;
     Result DoSignal(const std::string& eventName) override;
+
+private:
+    struct Shared {
+        std::string backup;
+        std::string file;
+    };
+    std::vector<Shared> shared_;
 };

@@ -3,28 +3,12 @@
 #include "foundation/FileUtils.h"
 #include "installer/Machine.h"
 #include "installer/RegistryKey.h"
+#include "installer/ScanMarks.h"
 #include "installer/TextLines.h"
 #include "installer/VellantSetup.h"
 #include <cstring>
 
 namespace {
-// First match decides: Wire, Lathe, Design, Router; anything else is a Mill. The
-// product words are looked for in the text up to its first zero byte.
-int KindOf(std::string_view data) {
-    const std::string_view text = data.substr(0, data.find('\0'));
-    if (Contains(text, "\n119. ")) return kWire;
-    if (Contains(text, "[lathe")) return kLathe;
-    if (Contains(text, "design")) return kDesign;
-    if (Contains(text, "router")) return kRouter;
-    return kMill;
-}
-
-// An option's mark anywhere in a file, zero bytes included: the rewriters copy
-// every byte, so a mark behind a zero byte is still in the file.
-bool HasOption(std::string_view data, std::string_view mark) {
-    return data.size() >= kSmallestEditable && ContainsNoCase(data, mark);
-}
-
 void ListConfigFiles(const PathString& folder, EList<FileString>& found) {
     // An unregistered version has no folder; listing "\*.cfg" of the drive's root
     // would pick up files that belong to no Mastercam.
@@ -57,23 +41,26 @@ void VellantSetup::AddScannedFile(const CString& path, int version) {
     record.installed[kOpMgrToolDefs] = legacy || (hook & 0x08);
     record.installed[kOpMgrDisableToolpath] = !legacy && (hook & 0x10);
 
-    // One read answers the two presence tests and the kind.
-    std::string data;
+    std::string& data = m_readBuffer;
     if (const DWORD error = Io().Read(path.Str(), data)) {
         m_unreadable.push_back({StepAction::ReadFile, path.Str(), std::string(), StepOutcome::Failed, error});
         return;
     }
     if (data.size() < kSmallestEditable) return;
-    record.installed[kEditor] = HasOption(data, "QTX_V2");
-    record.installed[kToolbar] = HasOption(data, "GOTOQTX*");
-    record.kind = KindOf(data);
+    // One pass answers the two presence tests and the kind.
+    const ScanMarks marks = ReadScanMarks(data);
+    record.installed[kEditor] = marks.editor;
+    record.installed[kToolbar] = marks.toolbar;
+    record.kind = marks.kind;
     std::memcpy(record.wanted, record.installed, sizeof record.wanted);
     m_configFiles.push_back(record);
 }
 
 bool VellantSetup::IsCFGItemInstalled(CString text, PathString file) {
-    std::string data;
-    return Io().Read(file.Str(), data) == ERROR_SUCCESS && HasOption(data, text.Str());
+    // The whole file, zero bytes included: the rewriters copy every byte.
+    std::string& data = m_readBuffer;
+    return Io().Read(file.Str(), data) == ERROR_SUCCESS && data.size() >= kSmallestEditable &&
+           ContainsNoCase(data, text.Str());
 }
 
 int VellantSetup::IsCFGEnabledForHook(PathString file) {

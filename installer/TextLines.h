@@ -17,19 +17,30 @@ struct LineView {
 
 std::vector<LineView> SplitLines(std::string_view data);
 
+// Lines copied unchanged from the source buffer are gathered into runs and copied
+// a run at a time, into a buffer the caller keeps for the next file.
 class LineWriter {
 public:
-    explicit LineWriter(size_t expected) { out_.reserve(expected + expected / 16); }
+    LineWriter(std::string& out, size_t expected) : out_(out) {
+        out_.clear();
+        out_.reserve(expected + expected / 16);
+    }
+    LineWriter(const LineWriter&) = delete;
+    LineWriter& operator=(const LineWriter&) = delete;
     void Add(std::string_view text, std::string_view eol);
     void Add(const LineView& line) { Add(line.text, line.eol); }
     // A line built from two pieces, such as a prefix and a new value.
     void Add(std::string_view head, std::string_view tail, std::string_view eol);
-    std::string Take() { return std::move(out_); }
+    // The lines written so far, all in the buffer.
+    const std::string& Finish();
 
 private:
+    void FlushRun();
     void End(std::string_view eol);
 
-    std::string out_;
+    std::string& out_;
+    const char* runBegin_ = nullptr;
+    const char* runEnd_ = nullptr;
     std::string_view lastEol_ = "\n";
 };
 

@@ -10,6 +10,7 @@
 #include "widgets/HyperLink.h"
 #include "widgets/TTDialog.h"
 #include "widgets/UniButton.h"
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -124,8 +125,8 @@ private:
     Machine& Io();
     // The editor a configuration file had before the host's editor was attached.
     std::string OriginalEditorOf(const std::string& file);
-    // Copies a file to its backup; false when the backup is not a complete copy.
-    bool BackUp(const CString& file);
+    // Backs the file up, then lets `rewrite` (backup, file) edit it; no backup, no edit.
+    void EditWithBackup(const CString& file, const std::function<void(CString, CString)>& rewrite);
     // What the files of one Mastercam version want and have, folded over its records.
     struct VersionGroup;
     void CommitVersion(int version, const PathString& mcam, const PathString& source, const VersionGroup& group);
@@ -136,6 +137,9 @@ private:
     std::vector<CommitStep> m_unreadable;
     bool m_planning = false;
     std::unique_ptr<Machine> m_machine;
+    // Reused from file to file: a fresh block of megabytes costs a page fault per page.
+    std::string m_readBuffer;
+    std::string m_writeBuffer;
 
     CHyperLink m_helpLink;
     CUniButton m_infoButton;

@@ -177,3 +177,24 @@ TEST_F(CommitTest, FailedBackupSkipsTheEdit) {
     EXPECT_EQ(ReadFileText(cfg), SampleCfg(kMillLine));
 }
 }  // namespace
+
+// A backup keeps its content when Mastercam later writes the file in place, also
+// when the edit after the backup changed nothing.
+TEST_F(CommitTest, BackupsStayApartFromTheirFiles) {
+    const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
+    const std::string list = mcam9.AddEditorList(
+        "[general]\r\n" + std::string(1100, '#') + "\r\n[file edit]\r\n1. \"2\"\r\n2. \"QTX_V2\"\r\n3. \"A\"\r\n");
+    const std::string listBefore = ReadFileText(list);
+    probe.Records() = {Record(cfg, 9, kMill)};
+    probe.Records()[0].wanted[kEditor] = probe.Records()[0].wanted[kToolbar] = true;
+    Commit();
+    EXPECT_EQ(ReadFileText(list), listBefore);  // the entry was there: nothing to add
+    for (const std::string& file : {cfg, list}) {
+        const std::string backup = ReadFileText(file + ".QTXSave");
+        FILE* inPlace = std::fopen(file.c_str(), "r+b");
+        ASSERT_NE(inPlace, nullptr);
+        std::fputs("changed in place", inPlace);
+        std::fclose(inPlace);
+        EXPECT_EQ(ReadFileText(file + ".QTXSave"), backup) << file;
+    }
+}
