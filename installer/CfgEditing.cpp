@@ -60,56 +60,72 @@ std::vector<size_t> HostButtonMentions(std::string_view data) {
 }
 
 // Shifts the run of buttons that starts at `at` one place down and puts the
-// host's entry on button 1; returns the index of the first line after the run.
-size_t InsertToolbarEntry(const std::vector<LineView>& in, size_t at, LineWriter& out) {
-    long n = LineNumber(in[at].text);
-    out.Add(Prefix(in[at].text), "gotoqtx*", in[at].eol);
-    std::string_view carried = Value(in[at].text);
-    size_t last = at;
-    for (size_t i = at + 1;; ++i) {
-        if (i == in.size() || !ContinuesRun(in[i].text, n)) {
-            out.Add(ButtonLine(n + 1, in[last].text), in[last].eol);
-            return i;
+// host's entry on button 1; returns where the first line after the run starts.
+size_t InsertToolbarEntry(std::string_view data, size_t at, LineWriter& out) {
+    const LineView first = LineAt(data, at);
+    long n = LineNumber(first.text);
+    out.Add(Prefix(first.text), "gotoqtx*", first.eol);
+    std::string_view carried = Value(first.text);
+    LineView last = first;
+    for (size_t next = EndOf(data, first);;) {
+        const LineView line = next < data.size() ? LineAt(data, next) : LineView();
+        if (next == data.size() || !ContinuesRun(line.text, n)) {
+            out.Add(ButtonLine(n + 1, last.text), last.eol);
+            return next;
         }
-        n = LineNumber(in[i].text);
+        n = LineNumber(line.text);
         if (n >= kButtonLineLimit) {
-            out.Add(in[i]);
-            return i + 1;
+            out.Add(line);
+            return EndOf(data, line);
         }
-        out.Add(Prefix(in[i].text), carried, in[i].eol);
-        carried = Value(in[i].text);
-        last = i;
+        out.Add(Prefix(line.text), carried, line.eol);
+        carried = Value(line.text);
+        last = line;
+        next = EndOf(data, line);
     }
 }
 
 // Takes the host's entries out of the run that starts at `at` and moves the
-// later buttons up; every place keeps its own line ending. Returns the index of
-// the first line after the run.
-size_t RemoveToolbarEntries(const std::vector<LineView>& in, size_t at, LineWriter& out) {
-    size_t end = at + 1;
-    while (end < in.size() && ContinuesRun(in[end].text, LineNumber(in[end - 1].text))) ++end;
-    size_t place = at;
-    for (size_t i = at; i < end; ++i) {
-        if (IsHostButton(in[i].text)) continue;
-        out.Add(Prefix(in[place].text), Value(in[i].text), in[place].eol);
+// later buttons up; every place keeps its own line ending. Returns where the
+// first line after the run starts.
+size_t RemoveToolbarEntries(std::string_view data, size_t at, LineWriter& out) {
+    std::vector<LineView> run = {LineAt(data, at)};
+    size_t next = EndOf(data, run.back());
+    for (; next < data.size(); next = EndOf(data, run.back())) {
+        const LineView line = LineAt(data, next);
+        if (!ContinuesRun(line.text, LineNumber(run.back().text))) break;
+        run.push_back(line);
+    }
+    size_t place = 0;
+    for (const LineView& line : run) {
+        if (IsHostButton(line.text)) continue;
+        out.Add(Prefix(run[place].text), Value(line.text), run[place].eol);
         ++place;
     }
-    return end;
+    return next;
 }
 }  // namespace
 
 void VellantSetup::WhackMillCFG(CString source, CString destination, bool toolbarInstalled, bool toolbarWanted,
                                 bool editorInstalled, bool editorWanted) {
-    std::string& data = m_readBuffer;
-    if (const DWORD error = Io().Read(source.Str(), data)) return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
+    if (const DWORD error = Io().Read(source.Str(), m_readBuffer))
+        return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
+    const std::string_view data = m_readBuffer;
     if (data.size() < kSmallestEditable) return;
 
     const bool addEditor = editorWanted && !editorInstalled;
     const bool addToolbar = toolbarWanted && !toolbarInstalled && !ContainsNoCase(data, "gotoqtx");
-    const std::vector<LineView> in = SplitLines(data);
+    LineStarts editorLines(data, "851. ");
+    LineStarts buttonLines(data, "2301. ");
     LineWriter out(m_writeBuffer, data.size());
-    for (size_t i = 0; i < in.size();) {
-        std::string_view text = in[i].text;
+    // Lines between the ones that may change are copied as they stand.
+    for (size_t next = 0; next < data.size();) {
+        const size_t at = std::min({addEditor ? editorLines.Next(next) : data.size(),
+                                    addToolbar ? buttonLines.Next(next) : data.size(), data.size()});
+        out.AddLines(data.substr(next, at - next));
+        if (at == data.size()) break;
+        const LineView line = LineAt(data, at);
+        std::string_view text = line.text;
         std::string edited;
         if (addEditor && IsEditorLine(text)) {
             const size_t mark = text.rfind('?');
@@ -122,43 +138,48 @@ void VellantSetup::WhackMillCFG(CString source, CString destination, bool toolba
             text = edited;
         }
         if (addToolbar && IsFirstButtonLine(text)) {
-            i = InsertToolbarEntry(in, i, out);
+            next = InsertToolbarEntry(data, at, out);
             continue;
         }
-        out.Add(text, in[i].eol);
-        ++i;
+        out.Add(text, line.eol);
+        next = EndOf(data, line);
     }
     Io().Write(StepAction::WriteFile, destination.Str(), out.Finish());
 }
 
 void VellantSetup::DeWhackMillCFG(CString source, CString destination, bool toolbarInstalled, bool toolbarWanted,
                                   bool editorInstalled, bool editorWanted) {
-    std::string& data = m_readBuffer;
-    if (const DWORD error = Io().Read(source.Str(), data)) return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
+    if (const DWORD error = Io().Read(source.Str(), m_readBuffer))
+        return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
+    const std::string_view data = m_readBuffer;
 
     const bool dropEditor = editorInstalled && !editorWanted;
     const bool dropToolbar = toolbarInstalled && !toolbarWanted;
-    const std::vector<LineView> in = SplitLines(data);
+    LineStarts editorLines(data, "851. ");
     const std::vector<size_t> mentions = dropToolbar ? HostButtonMentions(data) : std::vector<size_t>();
-    size_t nextMention = 0;
+    size_t mention = 0;
     LineWriter out(m_writeBuffer, data.size());
-    for (size_t i = 0; i < in.size();) {
-        std::string_view text = in[i].text;
-        const size_t lineStart = static_cast<size_t>(text.data() - data.data());
-        while (nextMention < mentions.size() && mentions[nextMention] < lineStart) ++nextMention;
-        const bool mentioned = nextMention < mentions.size() && mentions[nextMention] < lineStart + text.size();
+    for (size_t next = 0; next < data.size();) {
+        while (mention < mentions.size() && mentions[mention] < next) ++mention;
+        const size_t at = std::min({dropEditor ? editorLines.Next(next) : data.size(),
+                                    mention < mentions.size() ? LineStartOf(data, mentions[mention]) : data.size(),
+                                    data.size()});
+        out.AddLines(data.substr(next, at - next));
+        if (at == data.size()) break;
+        const LineView line = LineAt(data, at);
+        std::string_view text = line.text;
         std::string edited;
         // Only a line that names the host's editor gets an earlier editor back.
         if (dropEditor && IsEditorLine(text) && ContainsNoCase(text.substr(text.rfind('?') + 1), "QTX_V2")) {
             edited = std::string(text.substr(0, text.rfind('?') + 1)) + OriginalEditorOf(destination.Str());
             text = edited;
         }
-        if (mentioned && IsHostButton(text)) {
-            i = RemoveToolbarEntries(in, i, out);
+        if (dropToolbar && IsHostButton(text)) {
+            next = RemoveToolbarEntries(data, at, out);
             continue;
         }
-        out.Add(text, in[i].eol);
-        ++i;
+        out.Add(text, line.eol);
+        next = EndOf(data, line);
     }
     Io().Write(StepAction::WriteFile, destination.Str(), out.Finish());
 }

@@ -87,9 +87,9 @@ bool EditorListHasSection(std::string_view data) {
 }
 
 void VellantSetup::WhackMillTXT(CString source, CString destination) {
-    std::string& data = m_readBuffer;
-    if (const DWORD error = Io().Read(source.Str(), data))
+    if (const DWORD error = Io().Read(source.Str(), m_readBuffer))
         return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
+    const std::string_view data = m_readBuffer;
     if (data.size() < kSmallestEditable || EditorListHasHostEntry(data)) return;
     const std::vector<LineView> in = SplitLines(data);
     bool hostWritten = false;
@@ -110,9 +110,9 @@ void VellantSetup::WhackMillTXT(CString source, CString destination) {
 }
 
 void VellantSetup::DeWhackMillTXT(CString source, CString destination) {
-    std::string& data = m_readBuffer;
-    if (const DWORD error = Io().Read(source.Str(), data))
+    if (const DWORD error = Io().Read(source.Str(), m_readBuffer))
         return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
+    const std::string_view data = m_readBuffer;
     if (data.size() < kSmallestEditable || !EditorListHasHostEntry(data)) return;
     const std::vector<LineView> in = SplitLines(data);
     const std::vector<LineRole> roles = Roles(in);

@@ -17,6 +17,31 @@ struct LineView {
 
 std::vector<LineView> SplitLines(std::string_view data);
 
+// The line that starts at `start`, and where the line after it starts.
+LineView LineAt(std::string_view data, size_t start);
+inline size_t EndOf(std::string_view data, const LineView& line) {
+    return static_cast<size_t>((line.eol.empty() ? line.text.data() + line.text.size() : line.eol.data() + line.eol.size()) -
+                               data.data());
+}
+// Where the line holding position `at` starts.
+size_t LineStartOf(std::string_view data, size_t at);
+
+// The lines of a buffer that begin with a given text, found by one search each
+// instead of a look at every line.
+class LineStarts {
+public:
+    LineStarts(std::string_view data, std::string_view head) : data_(data), head_(head), pattern_("\n" + std::string(head)) {}
+    // The first such line starting at or after `from`, a line start; npos when none.
+    size_t Next(size_t from);
+
+private:
+    std::string_view data_;
+    std::string_view head_;
+    std::string pattern_;
+    size_t found_ = std::string_view::npos;
+    size_t searchedFrom_ = std::string_view::npos;
+};
+
 // Lines copied unchanged from the source buffer are gathered into runs and copied
 // a run at a time, into a buffer the caller keeps for the next file.
 class LineWriter {
@@ -29,6 +54,8 @@ public:
     LineWriter& operator=(const LineWriter&) = delete;
     void Add(std::string_view text, std::string_view eol);
     void Add(const LineView& line) { Add(line.text, line.eol); }
+    // Whole lines of the source, copied as they are.
+    void AddLines(std::string_view lines);
     // A line built from two pieces, such as a prefix and a new value.
     void Add(std::string_view head, std::string_view tail, std::string_view eol);
     // The lines written so far, all in the buffer.
