@@ -1,58 +1,199 @@
 // Console host of the installer library: shows where Mastercam is and what its
-// configuration files carry, and runs the batch install and removal.
-//   korvane-setup                 where Mastercam 9 and 8 are installed
-//   korvane-setup list            one line per configuration file
-//   korvane-setup install [opts]  opts from: editor toolbar hook button tooldefs (default: all)
-//   korvane-setup remove          every option out of every configuration file
-// Every failed step is named with the Windows error; the exit code is then 1.
+// configuration files carry, runs the batch install and removal, and shows what
+// either would change before anything is written. See Usage() for the commands.
 // KORVANE_SETUP_REGISTRY=<key> keeps the registry under HKEY_CURRENT_USER\<key>
 // (for tests that run the host beside others).
+#include "host/JsonReport.h"
+#include "host/OptionNames.h"
+#include "host/UnifiedDiff.h"
 #include "installer/VellantSetup.h"
 #include <windows.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
-void PrintWhere() {
+enum ExitCode { kDone = 0, kStepFailed = 1, kUsage = 2 };
+
+const char* const kUsageLine =
+    "usage: korvane-setup [--json] [where | list | install [OPTION...] | remove | plan install [OPTION...] | plan remove]";
+
+void PrintHelp() {
+    std::printf(
+        "%s\n\n"
+        "Installs the Korvane Utilities add-ons into Mastercam 9 and 8 and removes them.\n\n"
+        "Commands:\n"
+        "  where                  where Mastercam 9 and 8 are installed (the default)\n"
+        "  list                   every configuration file, its kind and the options it carries\n"
+        "  install [OPTION...]    adds the options to every Mill and Router configuration file\n"
+        "  remove                 takes every option out of every configuration file\n"
+        "  plan install [OPTION...], plan remove\n"
+        "                         what install or remove would change, changing nothing: a unified\n"
+        "                         diff per file, then the add-on files, folders, registry values and\n"
+        "                         companion actions\n\n"
+        "Options of install (all five when none is named):\n"
+        "  editor                 QTX_V2 as Mastercam's NC editor\n"
+        "  toolbar                the gotoqtx toolbar button\n"
+        "  hook                   the operations-manager hook with its companion program\n"
+        "  button                 the operations-manager button\n"
+        "  tooldefs               the operations-manager tool definitions\n\n"
+        "  --json                 one JSON document instead of text\n"
+        "  --help                 this text\n\n"
+        "Exit codes: 0 done, 1 a step failed (each failed step is named with its Windows error),\n"
+        "2 the command line was not understood.\n",
+        kUsageLine);
+}
+
+struct Command {
+    std::string name;  // where, list, install, remove
+    bool plan = false;
+    bool json = false;
+    std::set<std::string> options;
+};
+
+// False when the command line is not one of the forms above.
+bool Parse(int argc, char** argv, Command& command, bool& help) {
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--json")
+            command.json = true;
+        else if (word == "--help" || word == "-h" || word == "/?")
+            help = true;
+        else
+            words.push_back(word);
+    }
+    size_t at = 0;
+    if (at < words.size() && words[at] == "plan") {
+        command.plan = true;
+        ++at;
+    }
+    command.name = at < words.size() ? words[at++] : command.plan ? "" : "where";
+    const bool takesOptions = command.name == "install";
+    if (command.plan && command.name != "install" && command.name != "remove") return false;
+    if (!takesOptions && command.name != "where" && command.name != "list" && command.name != "remove") return false;
+    for (; at < words.size(); ++at) {
+        const bool known = std::find_if(std::begin(kOptionNames), std::end(kOptionNames), [&](const char* name) {
+                               return words[at] == name;
+                           }) != std::end(kOptionNames);
+        if (!takesOptions || !known || words[at] == "disable") return false;
+        command.options.insert(words[at]);
+    }
+    return true;
+}
+
+bool Wants(const Command& command, const char* option) {
+    return command.options.empty() || command.options.count(option) > 0;
+}
+
+std::string Named(const CommitStep& step) {
+    const bool copy = step.action == StepAction::BackUp || step.action == StepAction::CopyFile;
+    if (copy) return step.detail + " -> " + step.target;
+    if (step.action == StepAction::SetValue) return "HKCU\\" + step.target + " = " + step.detail;
+    if (step.action == StepAction::DeleteValue) return "HKCU\\" + step.target;
+    return step.target;
+}
+
+// Prints every failed step; true when none failed.
+bool PrintFailures(const CommitReport& report) {
+    for (const CommitStep* step : report.Failures())
+        std::printf("failed: %s %s: %s\n", ActionName(step->action), Named(*step).c_str(),
+                    WindowsErrorText(step->error).c_str());
+    return !report.Failed();
+}
+
+void PrintPlan(const CommitReport& report) {
+    std::set<std::string> shown;
+    for (const CommitStep& step : report.steps) {
+        if (step.action != StepAction::WriteFile || step.outcome != StepOutcome::Planned || !shown.insert(step.target).second)
+            continue;
+        const PlannedFile& file = report.files.at(step.target);
+        std::fputs(UnifiedDiff(file.before, file.after, step.target, step.target + " (planned)").c_str(), stdout);
+    }
+    int unchanged = 0;
+    for (const CommitStep& step : report.steps) {
+        if (step.action == StepAction::WriteFile && step.outcome == StepOutcome::Planned) continue;
+        if (step.outcome == StepOutcome::Unchanged) {
+            ++unchanged;
+            continue;
+        }
+        const char* mark = step.outcome == StepOutcome::Failed ? "would fail: " : "";
+        std::printf("%s%s %s", mark, ActionName(step.action), Named(step).c_str());
+        if (step.outcome == StepOutcome::Failed) std::printf(": %s", WindowsErrorText(step.error).c_str());
+        std::printf("\n");
+    }
+    std::printf("%d step(s) already as wanted; nothing was changed\n", unchanged);
+}
+
+void PrintList(const std::vector<McConfigFile>& records) {
+    for (const McConfigFile& record : records) {
+        std::printf("%-9s v%d  %s\n", KindLabel(record.kind), record.version, static_cast<const char*>(record.path));
+        std::printf("           ");
+        for (int i = 0; i < kOptionCount; ++i) std::printf(" %s=%d", kOptionNames[i], record.installed[i] ? 1 : 0);
+        std::printf("\n");
+    }
+    std::printf("%u configuration file(s)\n", static_cast<unsigned>(records.size()));
+}
+
+void PrintJson(const nlohmann::json& document) { std::printf("%s\n", document.dump(2).c_str()); }
+
+int Where(const Command& command) {
     int nine = 9;
     int eight = 8;
     const PathString mcam9 = VellantSetup::GetMCAMPath(&nine);
     const PathString mcam8 = VellantSetup::GetMCAMPath(&eight);
+    if (command.json) {
+        PrintJson(WhereJson(mcam9, mcam8));
+        return kDone;
+    }
     std::printf("Mastercam 9: %s\n", mcam9.IsEmpty() ? "(not found)" : static_cast<const char*>(mcam9));
     std::printf("Mastercam 8: %s\n", mcam8.IsEmpty() ? "(not found)" : static_cast<const char*>(mcam8));
+    return kDone;
 }
 
-void PrintList() {
+int List(const Command& command) {
     VellantSetup setup;
     setup.ScanConfigFiles();
-    static const char* const names[kOptionCount] = {"hook", "button", "tooldefs", "disable", "toolbar", "editor"};
-    for (const McConfigFile& record : setup.Records()) {
-        std::printf("%-9s v%d  %s\n", KindLabel(record.kind), record.version, static_cast<const char*>(record.path));
-        std::printf("           ");
-        for (int i = 0; i < kOptionCount; ++i) std::printf(" %s=%d", names[i], record.installed[i] ? 1 : 0);
-        std::printf("\n");
-    }
-    std::printf("%u configuration file(s)\n", static_cast<unsigned>(setup.Records().size()));
+    if (command.json)
+        PrintJson({{"command", "list"}, {"records", RecordsJson(setup.Records())}});
+    else
+        PrintList(setup.Records());
+    return kDone;
 }
 
-bool Has(int argc, char** argv, const char* option) {
-    if (argc <= 2) return true;
-    for (int i = 2; i < argc; ++i)
-        if (std::strcmp(argv[i], option) == 0) return true;
-    return false;
-}
-
-// Prints every failed step; true when none failed.
-bool ReportFailures(const CommitReport& report) {
-    for (const CommitStep* step : report.Failures()) {
-        const bool copy = step->action == StepAction::BackUp || step->action == StepAction::CopyFile;
-        const std::string what = copy ? step->detail + " -> " + step->target : step->target;
-        std::printf("failed: %s %s: %s\n", ActionName(step->action), what.c_str(), WindowsErrorText(step->error).c_str());
+// install, remove, and their plans.
+int Change(const Command& command) {
+    VellantSetup setup;
+    setup.SetPlanning(command.plan);
+    if (command.name == "install")
+        setup.InstallAllMastercamOptions(Wants(command, "editor"), Wants(command, "toolbar"), Wants(command, "hook"),
+                                         Wants(command, "button"), Wants(command, "tooldefs"));
+    else
+        setup.RemoveAllMastercamOptions();
+    const CommitReport& report = setup.LastReport();
+    const bool failed = report.Failed();
+    if (command.json) {
+        nlohmann::json document = {{"command", (command.plan ? "plan " : "") + command.name},
+                                   {"planned", command.plan},
+                                   {"failed", failed},
+                                   {"records", RecordsJson(setup.Records())},
+                                   {"steps", StepsJson(report)}};
+        if (command.plan) document["files"] = PlannedFilesJson(report);
+        PrintJson(document);
+    } else if (command.plan) {
+        PrintPlan(report);
+    } else {
+        PrintFailures(report);
+        if (!failed) std::printf(command.name == "install" ? "installed\n" : "removed\n");
     }
-    return !report.Failed();
+    // A plan only tells: a step it foresees failing is in its output, not an error.
+    return failed && !command.plan ? kStepFailed : kDone;
 }
 
 // The redirected roots stay open for the life of the process.
@@ -70,27 +211,18 @@ void RedirectRegistry() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    RedirectRegistry();
-    const char* command = argc > 1 ? argv[1] : "where";
-    int result = 0;
-    if (std::strcmp(command, "where") == 0) {
-        PrintWhere();
-    } else if (std::strcmp(command, "list") == 0) {
-        PrintList();
-    } else if (std::strcmp(command, "install") == 0) {
-        VellantSetup setup;
-        setup.InstallAllMastercamOptions(Has(argc, argv, "editor"), Has(argc, argv, "toolbar"), Has(argc, argv, "hook"),
-                                         Has(argc, argv, "button"), Has(argc, argv, "tooldefs"));
-        result = ReportFailures(setup.LastReport()) ? 0 : 1;
-        if (result == 0) std::printf("installed\n");
-    } else if (std::strcmp(command, "remove") == 0) {
-        VellantSetup setup;
-        setup.RemoveAllMastercamOptions();
-        result = ReportFailures(setup.LastReport()) ? 0 : 1;
-        if (result == 0) std::printf("removed\n");
-    } else {
-        std::fprintf(stderr, "usage: korvane-setup [where|list|install [editor] [toolbar] [hook] [button] [tooldefs]|remove]\n");
-        result = 2;
+    Command command;
+    bool help = false;
+    if (!Parse(argc, argv, command, help)) {
+        std::fprintf(stderr, "%s\n", kUsageLine);
+        return kUsage;
     }
-    return result;
+    if (help) {
+        PrintHelp();
+        return kDone;
+    }
+    RedirectRegistry();
+    if (command.name == "where") return Where(command);
+    if (command.name == "list") return List(command);
+    return Change(command);
 }

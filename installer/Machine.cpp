@@ -36,13 +36,13 @@ bool Machine::Copy(StepAction action, const std::string& from, const std::string
 }
 
 bool Machine::BackUp(const std::string& file, const std::string& backup) {
-    const DWORD error = Read(file, buffer_);
-    if (error != ERROR_SUCCESS) return Record(StepAction::BackUp, backup, file, {StepOutcome::Failed, error});
-    return Record(StepAction::BackUp, backup, file, DoBackUp(file, backup, buffer_));
+    return Record(StepAction::BackUp, backup, file, DoBackUp(file, backup));
 }
 
-Machine::Result Machine::DoBackUp(const std::string&, const std::string& backup, const std::string& data) {
-    return DoWrite(backup, data);
+Machine::Result Machine::DoBackUp(const std::string& file, const std::string& backup) {
+    const DWORD error = Read(file, buffer_);
+    if (error != ERROR_SUCCESS) return {StepOutcome::Failed, error};
+    return DoWrite(backup, buffer_);
 }
 
 bool Machine::Delete(const std::string& path) {
@@ -94,13 +94,17 @@ DWORD LiveMachine::Read(const std::string& path, std::string& data) {
     return ReadWholeFileBytes(path, data);
 }
 
-Machine::Result LiveMachine::DoBackUp(const std::string& file, const std::string& backup, const std::string& data) {
+Machine::Result LiveMachine::DoBackUp(const std::string& file, const std::string& backup) {
+    // A file the edit could not read gets no backup, as a copy would fail on it too.
+    if (!ScopedHandle(::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)))
+        return {StepOutcome::Failed, ::GetLastError()};
     const std::string temporary = TemporarySiblingOf(backup);
     ::DeleteFileA(temporary.c_str());
-    if (!::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr)) return DoWrite(backup, data);
+    if (!::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr)) return Machine::DoBackUp(file, backup);
     if (!::MoveFileExA(temporary.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ::DeleteFileA(temporary.c_str());
-        return DoWrite(backup, data);
+        return Machine::DoBackUp(file, backup);
     }
     // Renaming onto another name of the same file leaves the temporary name behind.
     ::DeleteFileA(temporary.c_str());

@@ -54,7 +54,8 @@ protected:
         DWORD error;
     };
     virtual Result DoWrite(const std::string& path, const std::string& data) = 0;
-    virtual Result DoBackUp(const std::string& file, const std::string& backup, const std::string& data);
+    // A copy through Read and DoWrite.
+    virtual Result DoBackUp(const std::string& file, const std::string& backup);
     virtual Result DoDelete(const std::string& path) = 0;
     virtual Result DoCreateFolder(const std::string& path) = 0;
     virtual Result DoRemoveFolder(const std::string& path) = 0;
@@ -86,7 +87,7 @@ public:
 
 protected:
     Result DoWrite(const std::string& path, const std::string& data) override;
-    Result DoBackUp(const std::string& file, const std::string& backup, const std::string& data) override;
+    Result DoBackUp(const std::string& file, const std::string& backup) override;
     Result DoDelete(const std::string& path) override;
     Result DoCreateFolder(const std::string& path) override;
     Result DoRemoveFolder(const std::string& path) override;

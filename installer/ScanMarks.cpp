@@ -2,6 +2,7 @@
 #include "foundation/TextSearch.h"
 #include "installer/McConfigFile.h"
 #include <emmintrin.h>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -36,10 +37,11 @@ struct Places {
     size_t zero = npos;
 
     Places() { first.fill(npos); }
+    // Places may be looked at out of order: each keeps the smallest.
     void CheckAt(std::string_view data, size_t at) {
-        if (data[at] == '\0' && zero == npos) zero = at;
+        if (data[at] == '\0') zero = std::min(zero, at);
         for (int mark = 0; mark < kMarkCount; ++mark) {
-            if (first[mark] != npos) continue;
+            if (at >= first[mark]) continue;
             const std::string_view here = data.substr(at, kPatterns[mark].text.size());
             if (kPatterns[mark].noCase ? StartsWithNoCase(here, kPatterns[mark].text) : here == kPatterns[mark].text)
                 first[mark] = at;
@@ -52,38 +54,37 @@ void CheckPlain(std::string_view data, size_t from, Places& places) {
         if (kStarts[static_cast<unsigned char>(data[at])]) places.CheckAt(data, at);
 }
 
-// Sixteen places at a time, each pattern recognised by two or three of its bytes
-// at their distances (chosen to be rare together in configuration files); only
-// those places are compared whole.
+// Sixteen places at a time, from two neighbouring bytes each (their 0x20 bit set,
+// which folds letter case): "qt" starts QTX_V2 and stands four bytes into GOTOQTX*,
+// "\n1" starts a line 119, "[l" starts [lathe, "gn" stands four bytes into design
+// and "ut" two bytes into router. Together they are rare in configuration files;
+// only those places, and zero bytes, are compared whole.
 __attribute__((target("sse2"))) inline __m128i Load(const char* at) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
 
+__attribute__((target("sse2"))) inline __m128i Pair(__m128i first, __m128i second, char a, char b) {
+    return _mm_and_si128(_mm_cmpeq_epi8(first, _mm_set1_epi8(a)), _mm_cmpeq_epi8(second, _mm_set1_epi8(b)));
+}
+
 __attribute__((target("sse2"))) void CheckWide(std::string_view data, Places& places) {
-    const __m128i lower = _mm_set1_epi8(0x20);
-    const __m128i underscore = _mm_set1_epi8('_'), v = _mm_set1_epi8('v'), x = _mm_set1_epi8('x'),
-                  star = _mm_set1_epi8('*'), feed = _mm_set1_epi8('\n'), nine = _mm_set1_epi8('9'),
-                  bracket = _mm_set1_epi8('['), l = _mm_set1_epi8('l'), g = _mm_set1_epi8('g'), n = _mm_set1_epi8('n'),
-                  r = _mm_set1_epi8('r'), u = _mm_set1_epi8('u'), e = _mm_set1_epi8('e'), zero = _mm_setzero_si128();
-    const size_t reach = 7;  // the farthest byte a test looks at
+    const __m128i fold = _mm_set1_epi8(0x20);
     size_t i = 0;
-    for (; i + reach + 16 <= data.size(); i += 16) {
-        const char* const at = data.data() + i;
-        const __m128i b0 = Load(at), b1 = Load(at + 1), b2 = Load(at + 2), b3 = Load(at + 3), b4 = Load(at + 4),
-                      b5 = Load(at + 5), b6 = Load(at + 6), b7 = Load(at + 7);
-        const __m128i b4Lower = _mm_or_si128(b4, lower);
-        __m128i any = _mm_and_si128(_mm_cmpeq_epi8(b3, underscore), _mm_cmpeq_epi8(b4Lower, v));         // QTX_V2
-        any = _mm_or_si128(any, _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(b6, lower), x), _mm_cmpeq_epi8(b7, star)));  // GOTOQTX*
-        any = _mm_or_si128(any, _mm_and_si128(_mm_cmpeq_epi8(b0, feed), _mm_cmpeq_epi8(b3, nine)));    // \n119.
-        any = _mm_or_si128(any, _mm_and_si128(_mm_cmpeq_epi8(b0, bracket), _mm_cmpeq_epi8(b1, l)));    // [lathe
-        any = _mm_or_si128(any, _mm_and_si128(_mm_cmpeq_epi8(b4, g), _mm_cmpeq_epi8(b5, n)));          // design
-        any = _mm_or_si128(any, _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(b0, r), _mm_cmpeq_epi8(b2, u)),
-                                              _mm_cmpeq_epi8(b4, e)));                                  // router
-        any = _mm_or_si128(any, _mm_cmpeq_epi8(b0, zero));
-        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(any)); mask; mask &= mask - 1)
-            places.CheckAt(data, i + static_cast<size_t>(__builtin_ctz(mask)));
+    for (; i + 17 <= data.size(); i += 16) {
+        const __m128i raw = Load(data.data() + i);
+        const __m128i first = _mm_or_si128(raw, fold);
+        const __m128i second = _mm_or_si128(Load(data.data() + i + 1), fold);
+        __m128i any = _mm_or_si128(Pair(first, second, 'q', 't'), Pair(first, second, '\n' | 0x20, '1'));
+        any = _mm_or_si128(any, _mm_or_si128(Pair(first, second, '[' | 0x20, 'l'), Pair(first, second, 'g', 'n')));
+        any = _mm_or_si128(any, _mm_or_si128(Pair(first, second, 'u', 't'), _mm_cmpeq_epi8(raw, _mm_setzero_si128())));
+        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(any)); mask; mask &= mask - 1) {
+            const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
+            for (const size_t back : {size_t{0}, size_t{2}, size_t{4}})
+                if (at >= back) places.CheckAt(data, at - back);
+        }
     }
-    CheckPlain(data, i, places);
+    // A pattern that starts before `i` may have its two bytes at or after it.
+    CheckPlain(data, i < 4 ? 0 : i - 4, places);
 }
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "Sandbox.h"
+#include "foundation/Owners.h"
 #include "platform/Collections.h"
 #include <atomic>
 #include <fstream>
@@ -112,4 +113,46 @@ std::vector<std::string> Items(const CStringList& list) {
     std::vector<std::string> items;
     for (const CString& item : list) items.push_back(item.Str());
     return items;
+}
+
+namespace {
+void SnapshotKey(HKEY key, const std::string& path, std::map<std::string, std::string>& values) {
+    for (DWORD i = 0;; ++i) {
+        char name[16384];
+        DWORD nameSize = sizeof name;
+        DWORD type = 0;
+        std::vector<BYTE> data(65536);
+        DWORD dataSize = static_cast<DWORD>(data.size());
+        if (::RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data.data(), &dataSize) != ERROR_SUCCESS) break;
+        values[path + "\\" + name] = std::to_string(type) + ":" + std::string(data.begin(), data.begin() + dataSize);
+    }
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameSize = sizeof name;
+        if (::RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        RegistryKey child;
+        if (::RegOpenKeyExA(key, name, 0, KEY_READ, child.Out()) == ERROR_SUCCESS)
+            SnapshotKey(child.Get(), path + "\\" + name, values);
+        values[path + "\\" + name + "\\"] = "key";
+    }
+}
+}  // namespace
+
+std::map<std::string, std::string> RegistrySnapshot(HKEY root) {
+    std::map<std::string, std::string> values;
+    SnapshotKey(root, "", values);
+    return values;
+}
+
+std::map<std::string, std::string> FolderSnapshot(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string path = entry.path().string();
+        WIN32_FILE_ATTRIBUTE_DATA attributes = {};
+        ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes);
+        const std::string written = std::to_string(attributes.ftLastWriteTime.dwHighDateTime) + "." +
+                                    std::to_string(attributes.ftLastWriteTime.dwLowDateTime);
+        files[path] = written + (entry.is_regular_file() ? ":" + ReadFileText(path) : ":folder");
+    }
+    return files;
 }

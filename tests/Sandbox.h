@@ -2,6 +2,7 @@
 // Per-test isolation: a scratch registry for HKLM and HKCU, and a fresh folder.
 #include <windows.h>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,11 @@ void SetRegDword(HKEY root, const char* key, const char* name, DWORD value);
 bool GetRegText(HKEY root, const char* key, const char* name, std::string& value);
 bool GetRegDword(HKEY root, const char* key, const char* name, DWORD& value);
 bool RegKeyExists(HKEY root, const char* key);
+
+// Every value below a registry root: "key\name" -> type and bytes.
+std::map<std::string, std::string> RegistrySnapshot(HKEY root);
+// Every file below a folder: path -> its bytes and last write time.
+std::map<std::string, std::string> FolderSnapshot(const std::string& folder);
 
 // The folder of the running test program, with its trailing backslash.
 std::string TestProgramFolder();

@@ -1,0 +1,17 @@
+#pragma once
+// The console host's answers as JSON documents, for scripts. Texts are turned from
+// the Windows code page into UTF-8.
+#include "installer/VellantSetup.h"
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+std::string Utf8(const std::string& ansi);
+
+nlohmann::json WhereJson(const PathString& mastercam9, const PathString& mastercam8);
+// Each record: path, version, kind, and the six installed and wanted flags by name.
+nlohmann::json RecordsJson(const std::vector<McConfigFile>& records);
+// Each step: action, target, detail, result, and the Windows error with its text.
+nlohmann::json StepsJson(const CommitReport& report);
+// A plan's files: path, whether it exists, and the unified diff of its change.
+nlohmann::json PlannedFilesJson(const CommitReport& report);
