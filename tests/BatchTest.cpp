@@ -1,13 +1,11 @@
 #include "SampleMastercam.h"
 #include "VellantSetupProbe.h"
+#include "foundation/TextSearch.h"
+#include "installer/AddonFiles.h"
 #include <gtest/gtest.h>
 #include <map>
 
 namespace {
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 const McConfigFile& RecordOf(VellantSetupProbe& probe, const std::string& path) {
     for (const McConfigFile& record : probe.Records())
@@ -81,9 +79,9 @@ TEST_F(BatchTest, InstallThenRemoveGivesBackEveryFile) {
         setup.InstallAllMastercamOptions(true, true, true, true, false);
     }
     for (const SampleInstall* mcam : {&mcam9, &mcam8}) {
-        for (const char* file : {"chooks\\GotoQTX.dll", "common\\icons\\GotoQTX.bmp", "chooks\\QTXTrans.dll",
-                                 "chooks\\QTXGetOps.dll", "common\\editors\\QTX_V2\\QTX_V2.exe"})
-            EXPECT_TRUE(PathExists(*mcam / file)) << file;
+        for (const AddonFile& file : kHookFiles) EXPECT_TRUE(PathExists(*mcam / file.target)) << file.target;
+        for (const AddonFile& file : kOpMgrFiles) EXPECT_TRUE(PathExists(*mcam / file.target)) << file.target;
+        EXPECT_TRUE(PathExists(*mcam / kEditorProgram.target));
     }
     EXPECT_NE(ReadFileText(mcam9 / "Mill9.txt").find("2. \"QTX_V2\""), std::string::npos);
     EXPECT_NE(ReadFileText(mcam8 / "Mill8.txt").find("2. \"QTX_V2\""), std::string::npos);
@@ -97,9 +95,9 @@ TEST_F(BatchTest, InstallThenRemoveGivesBackEveryFile) {
     RemoveAllMastercamOptions();
     for (const auto& [path, text] : originals) EXPECT_EQ(ReadFileText(path), text) << path;
     for (const SampleInstall* mcam : {&mcam9, &mcam8}) {
-        for (const char* file : {"chooks\\GotoQTX.dll", "common\\icons\\GotoQTX.bmp", "chooks\\QTXTrans.dll",
-                                 "chooks\\QTXGetOps.dll", "common\\editors\\QTX_V2"})
-            EXPECT_FALSE(PathExists(*mcam / file)) << file;
+        for (const AddonFile& file : kHookFiles) EXPECT_FALSE(PathExists(*mcam / file.target)) << file.target;
+        for (const AddonFile& file : kOpMgrFiles) EXPECT_FALSE(PathExists(*mcam / file.target)) << file.target;
+        EXPECT_FALSE(PathExists(*mcam / kEditorFolder));
     }
     DWORD value = 1;
     EXPECT_TRUE(GetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, Lower(mcam9 / "mill.cfg").c_str(), value));

@@ -1,12 +1,10 @@
 #include "SampleMastercam.h"
 #include "VellantSetupProbe.h"
+#include "foundation/TextSearch.h"
+#include "installer/AddonFiles.h"
 #include <gtest/gtest.h>
 
 namespace {
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 McConfigFile Record(const std::string& path, int version, int kind) {
     McConfigFile record;
@@ -31,17 +29,14 @@ protected:
         probe.AllMill() = FALSE;  // work on the records as the test set them
         setup.Commit();
     }
-    bool HookFilesIn(const SampleInstall& mcam) {
-        return PathExists(mcam / "chooks\\GotoQTX.dll") && PathExists(mcam / "common\\icons\\GotoQTX.bmp") &&
-               PathExists(mcam / "chooks\\QTXTrans.dll");
+    int HookFilesIn(const SampleInstall& mcam) {
+        int present = 0;
+        for (const AddonFile& file : kHookFiles) present += PathExists(mcam / file.target) ? 1 : 0;
+        return present;
     }
-    bool NoHookFilesIn(const SampleInstall& mcam) {
-        return !PathExists(mcam / "chooks\\GotoQTX.dll") && !PathExists(mcam / "common\\icons\\GotoQTX.bmp") &&
-               !PathExists(mcam / "chooks\\QTXTrans.dll");
-    }
+    bool HookFilesIn(const SampleInstall& mcam, bool all) { return HookFilesIn(mcam) == (all ? 3 : 0); }
     void PlaceHookFiles(const SampleInstall& mcam) {
-        for (const char* file : {"chooks\\GotoQTX.dll", "common\\icons\\GotoQTX.bmp", "chooks\\QTXTrans.dll"})
-            WriteFileText(mcam / file, "installed");
+        for (const AddonFile& file : kHookFiles) WriteFileText(mcam / file.target, "installed");
     }
     DWORD HookValue(const std::string& path) {
         DWORD value = 0xFFFF;
@@ -54,7 +49,7 @@ TEST_F(CommitTest, NoRecordsTouchesNothing) {
     setup.Commit();
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kQtx2camKeyName));
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kRunKeyName));
-    EXPECT_TRUE(NoHookFilesIn(mcam9));
+    EXPECT_TRUE(HookFilesIn(mcam9, false));
     EXPECT_FALSE(PathExists(mcam9 / "common\\editors\\QTX_V2"));
 }
 
@@ -68,7 +63,7 @@ TEST_F(CommitTest, SharedHookStaysWhileOneFileWantsIt) {
     SetBoth(probe.Records()[1], kOpMgrHook, true);
     probe.Records()[1].wanted[kOpMgrHook] = false;
     Commit();
-    EXPECT_TRUE(HookFilesIn(mcam9));
+    EXPECT_TRUE(HookFilesIn(mcam9, true));
     EXPECT_TRUE(probe.OpMgrInstalled());
     EXPECT_EQ(HookValue(keep), 0x02u);
     EXPECT_EQ(HookValue(drop), 0u);
@@ -84,7 +79,7 @@ TEST_F(CommitTest, ToolbarDroppedWhileHookWantedKeepsHookFiles) {
     SetBoth(probe.Records()[1], kOpMgrHook, true);
     probe.Records()[0].wanted[kToolbar] = false;
     Commit();
-    EXPECT_TRUE(HookFilesIn(mcam9));
+    EXPECT_TRUE(HookFilesIn(mcam9, true));
 }
 
 TEST_F(CommitTest, ToolbarAndHookDroppedRemovesEverything) {
@@ -98,7 +93,7 @@ TEST_F(CommitTest, ToolbarAndHookDroppedRemovesEverything) {
     probe.Records()[0].wanted[kToolbar] = false;
     probe.Records()[0].wanted[kOpMgrButton] = false;
     Commit();
-    EXPECT_TRUE(NoHookFilesIn(mcam9));
+    EXPECT_TRUE(HookFilesIn(mcam9, false));
     EXPECT_FALSE(PathExists(mcam9 / "chooks\\QTXGetOps.dll"));
     EXPECT_FALSE(probe.OpMgrInstalled());
 }
@@ -139,7 +134,7 @@ TEST_F(CommitTest, UserFolderFileCountsForVersion9) {
     const int started = CompanionLogCount("started");
     Commit();
     EXPECT_TRUE(WaitForCompanionLog("started", started + 1));
-    EXPECT_TRUE(HookFilesIn(mcam9));
+    EXPECT_TRUE(HookFilesIn(mcam9, true));
     EXPECT_TRUE(PathExists(mcam9 / "chooks\\QTXGetOps.dll"));
     EXPECT_FALSE(PathExists(own / "chooks\\GotoQTX.dll"));
     EXPECT_EQ(HookValue(own / "own.cfg"), 0x02u);
@@ -197,4 +192,51 @@ TEST_F(CommitTest, BackupsStayApartFromTheirFiles) {
         std::fclose(inPlace);
         EXPECT_EQ(ReadFileText(file + ".QTXSave"), backup) << file;
     }
+}
+
+// A run killed or failed part way leaves the folder and the records disagreeing;
+// the next run goes by what the folder holds.
+TEST_F(CommitTest, RunsAgainFinishTheJob) {
+    const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
+    const std::string list = mcam9.AddEditorList(SampleEditorList(2));
+    {
+        // Install stopped after the file was edited: its editor is in, the list has no entry.
+        VellantSetup first;
+        first.InstallAllMastercamOptions(true, false, false, false, false);
+        WriteFileText(list, SampleEditorList(2));
+        std::filesystem::remove(mcam9 / kEditorProgram.target);
+        // and a hook value from an earlier install, without the hook in place.
+        SetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, Lower(cfg).c_str(), 0x02);
+    }
+    VellantSetup again;
+    again.InstallAllMastercamOptions(true, false, true, false, false);
+    EXPECT_NE(ReadFileText(list).find("2. \"QTX_V2\""), std::string::npos);
+    EXPECT_TRUE(PathExists(mcam9 / kEditorProgram.target));
+    EXPECT_TRUE(HookFilesIn(mcam9, true));
+    EXPECT_TRUE(PathExists(mcam9 / kOpMgrFiles[0].target));
+    EXPECT_TRUE(VellantSetupProbe(again).OpMgrInstalled());
+
+    // Remove stopped after the files were edited and their hook values cleared.
+    {
+        VellantSetup partial;
+        VellantSetupProbe probe(partial);
+        probe.Scan();
+        for (McConfigFile& record : probe.Records()) record.wanted[kEditor] = record.wanted[kOpMgrHook] = false;
+        probe.AllMill() = FALSE;
+        std::string listBefore = ReadFileText(list);
+        partial.Commit();
+        WriteFileText(list, listBefore);  // the list's edit did not happen
+        PlaceHookFiles(mcam9);
+        WriteFileText(mcam9 / kOpMgrFiles[0].target, "left");
+        WriteFileText(mcam9 / kEditorProgram.target, "left");
+        SetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, "C:\\left\\qtx2cam.exe");
+    }
+    RemoveAllMastercamOptions();
+    EXPECT_EQ(ReadFileText(list), SampleEditorList(2));
+    EXPECT_EQ(ReadFileText(cfg), SampleCfg(kMillLine));
+    EXPECT_TRUE(HookFilesIn(mcam9, false));
+    EXPECT_FALSE(PathExists(mcam9 / kOpMgrFiles[0].target));
+    EXPECT_FALSE(PathExists(mcam9 / kEditorFolder));
+    std::string run;
+    EXPECT_FALSE(GetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, run));
 }
