@@ -1,6 +1,7 @@
 // Stand-in for the companion program: it lives until "QTX2CAM Shutdown" is set.
 // Beside itself it keeps qtx2cam.log, one line per start and per end, so that
 // whoever installed it can see it run and stop.
+#include "foundation/Owners.h"
 #include <windows.h>
 #include <cstdio>
 #include <string>
@@ -20,12 +21,14 @@ void Log(const char* what) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    HANDLE shutdown = ::CreateEventA(nullptr, FALSE, FALSE, "QTX2CAM Shutdown");
-    if (!shutdown) return 1;
-    Log("started");
-    // Bounded so that a companion nobody stops does not outlive a test run by long.
-    const DWORD waited = ::WaitForSingleObject(shutdown, 10 * 60 * 1000);
-    ::CloseHandle(shutdown);
+    const DWORD waited = [] {
+        ScopedHandle shutdown(::CreateEventA(nullptr, FALSE, FALSE, "QTX2CAM Shutdown"));
+        if (!shutdown) return WAIT_FAILED;
+        Log("started");
+        // Bounded so that a companion nobody stops does not outlive a test run by long.
+        return ::WaitForSingleObject(shutdown.Get(), 10 * 60 * 1000);
+    }();
+    if (waited == WAIT_FAILED) return 1;
     Log(waited == WAIT_OBJECT_0 ? "stopped" : "timed-out");
     return 0;
 }

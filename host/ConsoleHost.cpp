@@ -141,7 +141,7 @@ void PrintList(const std::vector<McConfigFile>& records) {
     std::printf("%u configuration file(s)\n", static_cast<unsigned>(records.size()));
 }
 
-void PrintJson(const nlohmann::json& document) { std::printf("%s\n", document.dump(2).c_str()); }
+void PrintJson(const nlohmann::ordered_json& document) { std::printf("%s\n", document.dump(2).c_str()); }
 
 int Where(const Command& command) {
     int nine = 9;
@@ -179,7 +179,7 @@ int Change(const Command& command) {
     const CommitReport& report = setup.LastReport();
     const bool failed = report.Failed();
     if (command.json) {
-        nlohmann::json document = {{"command", (command.plan ? "plan " : "") + command.name},
+        nlohmann::ordered_json document = {{"command", (command.plan ? "plan " : "") + command.name},
                                    {"planned", command.plan},
                                    {"failed", failed},
                                    {"records", RecordsJson(setup.Records())},

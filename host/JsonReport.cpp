@@ -3,7 +3,7 @@
 #include "host/UnifiedDiff.h"
 #include <windows.h>
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 std::string Utf8(const std::string& ansi) {
     if (ansi.empty()) return ansi;

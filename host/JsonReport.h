@@ -8,10 +8,10 @@
 
 std::string Utf8(const std::string& ansi);
 
-nlohmann::json WhereJson(const PathString& mastercam9, const PathString& mastercam8);
+nlohmann::ordered_json WhereJson(const PathString& mastercam9, const PathString& mastercam8);
 // Each record: path, version, kind, and the six installed and wanted flags by name.
-nlohmann::json RecordsJson(const std::vector<McConfigFile>& records);
+nlohmann::ordered_json RecordsJson(const std::vector<McConfigFile>& records);
 // Each step: action, target, detail, result, and the Windows error with its text.
-nlohmann::json StepsJson(const CommitReport& report);
+nlohmann::ordered_json StepsJson(const CommitReport& report);
 // A plan's files: path, whether it exists, and the unified diff of its change.
-nlohmann::json PlannedFilesJson(const CommitReport& report);
+nlohmann::ordered_json PlannedFilesJson(const CommitReport& report);

@@ -87,10 +87,9 @@ std::vector<DWORD> RunningCompanions() {
 void StopAllCompanions() {
     // A companion that has not yet made its event misses a signal: ask until none runs.
     for (int attempt = 0; attempt < 100 && !RunningCompanions().empty(); ++attempt) {
-        if (HANDLE event = ::CreateEventA(nullptr, FALSE, FALSE, "QTX2CAM Shutdown")) {
-            ::SetEvent(event);
+        if (ScopedHandle event{::CreateEventA(nullptr, FALSE, FALSE, "QTX2CAM Shutdown")}) {
+            ::SetEvent(event.Get());
             ::Sleep(100);
-            ::CloseHandle(event);
         }
     }
     for (DWORD id : RunningCompanions()) {

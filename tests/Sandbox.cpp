@@ -4,6 +4,7 @@
 #include <atomic>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -14,20 +15,25 @@ std::string UniqueName(const char* stem) {
 }
 }  // namespace
 
-RegistrySandbox::RegistrySandbox() : root_("Software\\VellantsTests\\" + UniqueName("r")) {
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, (root_ + "\\Machine").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      &machine_, nullptr);
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, (root_ + "\\User").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &user_,
-                      nullptr);
-    ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_);
-    ::RegOverridePredefKey(HKEY_CURRENT_USER, user_);
+RegistrySandbox::RegistrySandbox(bool classesToo) : root_("Software\\VellantsTests\\" + UniqueName("r")) {
+    Redirect(HKEY_LOCAL_MACHINE, "\\Machine");
+    Redirect(HKEY_CURRENT_USER, "\\User");
+    if (classesToo) Redirect(HKEY_CLASSES_ROOT, "\\User\\Classes");
+}
+
+void RegistrySandbox::Redirect(HKEY predefined, const std::string& below) {
+    RegistryKey scratch;
+    LSTATUS status = ::RegCreateKeyExA(HKEY_CURRENT_USER, (root_ + below).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                       scratch.Out(), nullptr);
+    if (status == ERROR_SUCCESS) status = ::RegOverridePredefKey(predefined, scratch.Get());
+    if (status != ERROR_SUCCESS)
+        throw std::runtime_error("the registry could not be redirected to scratch keys: error " + std::to_string(status));
+    redirected_.emplace_back(predefined, std::move(scratch));
 }
 
 RegistrySandbox::~RegistrySandbox() {
-    ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    ::RegCloseKey(machine_);
-    ::RegCloseKey(user_);
+    for (auto it = redirected_.rbegin(); it != redirected_.rend(); ++it) ::RegOverridePredefKey(it->first, nullptr);
+    redirected_.clear();
     ::RegDeleteTreeA(HKEY_CURRENT_USER, root_.c_str());
 }
 
@@ -58,49 +64,47 @@ void WriteFileText(const std::string& path, const std::string& text) {
 
 bool PathExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+namespace {
+RegistryKey Opened(HKEY root, const char* key, bool create) {
+    RegistryKey handle;
+    if (create)
+        ::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, handle.Out(), nullptr);
+    else
+        ::RegOpenKeyExA(root, key, 0, KEY_READ, handle.Out());
+    return handle;
+}
+}  // namespace
+
 void SetRegText(HKEY root, const char* key, const char* name, const std::string& value) {
-    HKEY handle = nullptr;
-    if (::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != ERROR_SUCCESS) return;
-    ::RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>(value.size() + 1));
-    ::RegCloseKey(handle);
+    if (RegistryKey handle = Opened(root, key, true))
+        ::RegSetValueExA(handle.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>(value.size() + 1));
 }
 
 void SetRegDword(HKEY root, const char* key, const char* name, DWORD value) {
-    HKEY handle = nullptr;
-    if (::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != ERROR_SUCCESS) return;
-    ::RegSetValueExA(handle, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    ::RegCloseKey(handle);
+    if (RegistryKey handle = Opened(root, key, true))
+        ::RegSetValueExA(handle.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
 bool GetRegText(HKEY root, const char* key, const char* name, std::string& value) {
-    HKEY handle = nullptr;
-    if (::RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    RegistryKey handle = Opened(root, key, false);
     std::vector<char> buffer(4096, '\0');
     DWORD size = static_cast<DWORD>(buffer.size() - 1);
-    const bool ok = ::RegQueryValueExA(handle, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size) ==
-                    ERROR_SUCCESS;
-    ::RegCloseKey(handle);
-    if (ok) value = buffer.data();
-    return ok;
+    if (!handle || ::RegQueryValueExA(handle.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
+                                      &size) != ERROR_SUCCESS)
+        return false;
+    value = buffer.data();
+    return true;
 }
 
 bool GetRegDword(HKEY root, const char* key, const char* name, DWORD& value) {
-    HKEY handle = nullptr;
-    if (::RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    RegistryKey handle = Opened(root, key, false);
     DWORD size = sizeof value;
-    const bool ok =
-        ::RegQueryValueExA(handle, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS;
-    ::RegCloseKey(handle);
-    return ok;
+    return handle && ::RegQueryValueExA(handle.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
+                         ERROR_SUCCESS;
 }
 
-bool RegKeyExists(HKEY root, const char* key) {
-    HKEY handle = nullptr;
-    if (::RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(handle);
-    return true;
-}
+bool RegKeyExists(HKEY root, const char* key) { return Opened(root, key, false).Valid(); }
 
 std::string TestProgramFolder() {
     char path[MAX_PATH + 1] = {0};

@@ -1,5 +1,6 @@
 #pragma once
 // Per-test isolation: a scratch registry for HKLM and HKCU, and a fresh folder.
+#include "foundation/Owners.h"
 #include <windows.h>
 #include <filesystem>
 #include <map>
@@ -8,9 +9,12 @@
 
 class CStringList;
 
+// Redirects HKLM and HKCU (and, when asked, HKCR) to scratch keys for as long as it
+// lives. A redirection that fails throws, which fails the test before it could
+// touch the real registry.
 class RegistrySandbox {
 public:
-    RegistrySandbox();
+    explicit RegistrySandbox(bool classesToo = false);
     ~RegistrySandbox();
     RegistrySandbox(const RegistrySandbox&) = delete;
     RegistrySandbox& operator=(const RegistrySandbox&) = delete;
@@ -18,9 +22,10 @@ public:
     const std::string& Root() const { return root_; }
 
 private:
+    void Redirect(HKEY predefined, const std::string& below);
+
     std::string root_;
-    HKEY machine_ = nullptr;
-    HKEY user_ = nullptr;
+    std::vector<std::pair<HKEY, RegistryKey>> redirected_;
 };
 
 class TempFolder {

@@ -189,14 +189,9 @@ TEST_F(Widgets, LinkOpensOncePerClickAndByTheSpaceBar) {
 }
 
 TEST_F(Widgets, LinkFailureNamesTheReason) {
-    RegistrySandbox registry;
-    HKEY classes = nullptr;
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, "Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes, nullptr);
-    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, classes);
+    RegistrySandbox registry(true);
     dialog.link.SetURL("C:\\no\\such\\page.htm");
     ::SendMessageA(dialog.link.m_hWnd, WM_KEYDOWN, VK_SPACE, 0);
-    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-    ::RegCloseKey(classes);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].find("Can't open link:\n\n"), 0u);
     EXPECT_NE(messages[0].find("not found."), std::string::npos);
@@ -204,10 +199,7 @@ TEST_F(Widgets, LinkFailureNamesTheReason) {
 }
 
 TEST_F(Widgets, LinkFallsBackToTheHtmCommand) {
-    RegistrySandbox registry;
-    HKEY classes = nullptr;
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, "Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes, nullptr);
-    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, classes);
+    RegistrySandbox registry(true);
     const std::string probe = TestProgramFolder() + "linkprobe.exe";
     SetRegText(HKEY_CLASSES_ROOT, ".htm", nullptr, "probefile");
     SetRegText(HKEY_CLASSES_ROOT, "probefile\\shell\\open\\command", nullptr, "\"" + probe + "\" \"%1\"");
@@ -216,8 +208,6 @@ TEST_F(Widgets, LinkFallsBackToTheHtmCommand) {
     EXPECT_NE(ReadFileText(ProbeLog()).find("C:\\missing\\page.htm"), std::string::npos);
     const std::string tooLong = "C:\\" + std::string(700, 'p') + ".htm";
     EXPECT_EQ(reinterpret_cast<INT_PTR>(CHyperLink::GotoURL(tooLong.c_str(), SW_SHOW)), SE_ERR_OOM);
-    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-    ::RegCloseKey(classes);
 }
 
 TEST_F(Widgets, LinkStyleChanges) {
