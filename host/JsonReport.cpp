@@ -2,6 +2,7 @@
 #include "host/OptionNames.h"
 #include "host/UnifiedDiff.h"
 #include <windows.h>
+#include <set>
 
 using json = nlohmann::ordered_json;
 
@@ -60,10 +61,14 @@ json StepsJson(const CommitReport& report) {
 
 json PlannedFilesJson(const CommitReport& report) {
     json list = json::array();
-    for (const auto& [path, file] : report.files) {
-        list.push_back({{"path", Utf8(path)},
+    std::set<std::string> listed;
+    for (const CommitStep& step : report.steps) {
+        if (step.action != StepAction::WriteFile || step.outcome != StepOutcome::Planned || !listed.insert(step.target).second)
+            continue;
+        const PlannedFile& file = report.files.at(step.target);
+        list.push_back({{"path", Utf8(step.target)},
                         {"existed", file.existed},
-                        {"diff", Utf8(UnifiedDiff(file.before, file.after, path, path + " (planned)"))}});
+                        {"diff", Utf8(UnifiedDiff(file.before, file.after, step.target, step.target + " (planned)"))}});
     }
     return list;
 }

@@ -13,5 +13,6 @@ nlohmann::ordered_json WhereJson(const PathString& mastercam9, const PathString&
 nlohmann::ordered_json RecordsJson(const std::vector<McConfigFile>& records);
 // Each step: action, target, detail, result, and the Windows error with its text.
 nlohmann::ordered_json StepsJson(const CommitReport& report);
-// A plan's files: path, whether it exists, and the unified diff of its change.
+// The files a plan edits, in the order of their first edit: path, whether it exists,
+// and the unified diff of its change.
 nlohmann::ordered_json PlannedFilesJson(const CommitReport& report);
