@@ -1,5 +1,6 @@
 #include "foundation/FileUtils.h"
 #include "environment/Messages.h"
+#include "foundation/AtomicFile.h"
 #include "foundation/Owners.h"
 #include <shlobj.h>
 #include <cstdio>
@@ -137,12 +138,10 @@ void ReadFileInto(const char* name, void* data, int& size) {
     size = static_cast<int>(read);
 }
 
+// The file is replaced whole or not at all: a failed write never leaves it cut short.
 bool WriteWholeFile(const char* name, const void* data, int size) {
-    ScopedHandle file(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
-    DWORD written = 0;
-    if (size <= 0) return true;
-    return ::WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) && written == DWORD(size);
+    const size_t bytes = size > 0 ? static_cast<size_t>(size) : 0;
+    return ReplaceFileContents(name, static_cast<const char*>(data), bytes) == ERROR_SUCCESS;
 }
 
 int RunProgram(char* commandLine, bool wait) {
