@@ -8,6 +8,7 @@
 #include "host/UnifiedDiff.h"
 #include "installer/VellantSetup.h"
 #include <windows.h>
+#include <io.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -211,6 +212,8 @@ void RedirectRegistry() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Output to a file or a pipe goes out in large pieces, not a write per line.
+    if (!_isatty(_fileno(stdout))) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     Command command;
     bool help = false;
     if (!Parse(argc, argv, command, help)) {

@@ -2,6 +2,7 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/FileUtils.h"
 #include "foundation/Owners.h"
+#include "foundation/TextSearch.h"
 #include <algorithm>
 #include <vector>
 
@@ -94,6 +95,20 @@ DWORD LiveMachine::Read(const std::string& path, std::string& data) {
     return ReadWholeFileBytes(path, data);
 }
 
+DWORD LiveMachine::ReadPieces(const std::string& path, const std::function<void(std::string_view)>& take) {
+    const DWORD kPiece = 256 * 1024;
+    ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return ::GetLastError();
+    buffer_.resize(kPiece);
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), &buffer_[0], kPiece, &read, nullptr)) return ::GetLastError();
+        if (read == 0) return ERROR_SUCCESS;
+        take(std::string_view(buffer_.data(), read));
+    }
+}
+
 Machine::Result LiveMachine::DoBackUp(const std::string& file, const std::string& backup) {
     // A file the edit could not read gets no backup, as a copy would fail on it too.
     if (!ScopedHandle(::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -123,25 +138,45 @@ void LiveMachine::SettleBackup(const std::string& backup) {
     }
 }
 
-bool LiveMachine::ReadValue(const std::string& key, const std::string& name, RegistryData& data, bool createKey) {
+HKEY LiveMachine::Key(const std::string& key, bool create) {
+    const std::string name = Lower(key);
+    if (auto open = keys_.find(name); open != keys_.end()) return open->second.Get();
     RegistryKey handle;
-    const LSTATUS opened =
-        createKey ? ::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                      handle.Out(), nullptr)
-                  : ::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, handle.Out());
-    if (opened != ERROR_SUCCESS) return false;
-    DWORD type = REG_NONE;
-    DWORD size = 0;
-    if (::RegQueryValueExA(handle.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        size > kLargestValue)
-        return false;
-    std::vector<char> bytes(size + 1, '\0');
-    if (::RegQueryValueExA(handle.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) !=
-        ERROR_SUCCESS)
-        return false;
-    data.type = type;
-    data.bytes.assign(bytes.data(), size);
-    return true;
+    const REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE;
+    const LSTATUS status =
+        create ? ::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, access, nullptr, handle.Out(), nullptr)
+               : ::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, access, handle.Out());
+    if (status != ERROR_SUCCESS) return nullptr;
+    return keys_.emplace(name, std::move(handle)).first->second.Get();
+}
+
+LSTATUS LiveMachine::WithKey(const std::string& key, bool create, const std::function<LSTATUS(HKEY)>& use) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        HKEY handle = Key(key, create);
+        if (!handle) return ERROR_FILE_NOT_FOUND;
+        const LSTATUS status = use(handle);
+        // Deleted by someone else since it was opened: open it afresh once.
+        if (status != ERROR_KEY_DELETED) return status;
+        keys_.erase(Lower(key));
+    }
+    return ERROR_KEY_DELETED;
+}
+
+bool LiveMachine::ReadValue(const std::string& key, const std::string& name, RegistryData& data, bool createKey) {
+    return WithKey(key, createKey, [&](HKEY handle) {
+        DWORD type = REG_NONE;
+        DWORD size = 0;
+        LSTATUS status = ::RegQueryValueExA(handle, name.c_str(), nullptr, &type, nullptr, &size);
+        if (status != ERROR_SUCCESS) return status;
+        if (size > kLargestValue) return static_cast<LSTATUS>(ERROR_MORE_DATA);
+        std::vector<char> bytes(size + 1, '\0');
+        status = ::RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
+        if (status == ERROR_SUCCESS) {
+            data.type = type;
+            data.bytes.assign(bytes.data(), size);
+        }
+        return status;
+    }) == ERROR_SUCCESS;
 }
 
 Machine::Result LiveMachine::DoWrite(const std::string& path, const std::string& data) {
@@ -178,19 +213,15 @@ Machine::Result LiveMachine::DoRemoveFolder(const std::string& path) {
 }
 
 Machine::Result LiveMachine::DoSetValue(const std::string& key, const std::string& name, const RegistryData& data) {
-    RegistryKey handle;
-    LSTATUS status = ::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
-                                       nullptr, handle.Out(), nullptr);
-    if (status == ERROR_SUCCESS)
-        status = ::RegSetValueExA(handle.Get(), name.c_str(), 0, data.type,
-                                  reinterpret_cast<const BYTE*>(data.bytes.data()), static_cast<DWORD>(data.bytes.size()));
+    const LSTATUS status = WithKey(key, true, [&](HKEY handle) {
+        return ::RegSetValueExA(handle, name.c_str(), 0, data.type, reinterpret_cast<const BYTE*>(data.bytes.data()),
+                                static_cast<DWORD>(data.bytes.size()));
+    });
     return {status == ERROR_SUCCESS ? StepOutcome::Done : StepOutcome::Failed, static_cast<DWORD>(status)};
 }
 
 Machine::Result LiveMachine::DoDeleteValue(const std::string& key, const std::string& name) {
-    RegistryKey handle;
-    LSTATUS status = ::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, handle.Out());
-    if (status == ERROR_SUCCESS) status = ::RegDeleteValueA(handle.Get(), name.c_str());
+    const LSTATUS status = WithKey(key, false, [&](HKEY handle) { return ::RegDeleteValueA(handle, name.c_str()); });
     if (status == ERROR_FILE_NOT_FOUND) return {StepOutcome::Unchanged, 0};
     return {status == ERROR_SUCCESS ? StepOutcome::Done : StepOutcome::Failed, static_cast<DWORD>(status)};
 }

@@ -4,9 +4,13 @@
 // program. Each change becomes one step of the report. The live machine does the
 // work; a planned machine only records it and answers later reads from what it
 // recorded, so that a plan runs the very code that a real Commit runs.
+#include "foundation/Owners.h"
 #include "installer/CommitReport.h"
 #include <windows.h>
+#include <functional>
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct RegistryData {
@@ -27,6 +31,8 @@ public:
 
     virtual bool Exists(const std::string& path) = 0;
     virtual DWORD Read(const std::string& path, std::string& data) = 0;
+    // The file in pieces of a few hundred kilobytes, in order, for a single pass.
+    virtual DWORD ReadPieces(const std::string& path, const std::function<void(std::string_view)>& take) = 0;
     // A value of the key; createKey makes the key when it is missing (live only).
     virtual bool ReadValue(const std::string& key, const std::string& name, RegistryData& data,
                            bool createKey = false) = 0;
@@ -82,6 +88,7 @@ public:
     using Machine::Machine;
     bool Exists(const std::string& path) override;
     DWORD Read(const std::string& path, std::string& data) override;
+    DWORD ReadPieces(const std::string& path, const std::function<void(std::string_view)>& take) override;
     bool ReadValue(const std::string& key, const std::string& name, RegistryData& data, bool createKey) override;
     void SettleBackup(const std::string& backup) override;
 
@@ -97,6 +104,12 @@ protected:
     Result DoSignal(const std::string& eventName) override;
 
 private:
+    // Registry keys stay open for the machine's life: opening one costs more than the
+    // value read from it.
+    HKEY Key(const std::string& key, bool create);
+    LSTATUS WithKey(const std::string& key, bool create, const std::function<LSTATUS(HKEY)>& use);
+
+    std::map<std::string, RegistryKey> keys_;
     struct Shared {
         std::string backup;
         std::string file;

@@ -40,6 +40,15 @@ DWORD PlannedMachine::Read(const std::string& path, std::string& data) {
     return real_.Read(path, data);
 }
 
+DWORD PlannedMachine::ReadPieces(const std::string& path, const std::function<void(std::string_view)>& take) {
+    if (auto file = files_.find(Normalised(path)); file != files_.end()) {
+        if (!file->second) return ERROR_FILE_NOT_FOUND;
+        take(*file->second);
+        return ERROR_SUCCESS;
+    }
+    return real_.ReadPieces(path, take);
+}
+
 bool PlannedMachine::ReadValue(const std::string& key, const std::string& name, RegistryData& data, bool) {
     if (auto value = values_.find(Normalised(key + "\\" + name)); value != values_.end()) {
         if (!value->second) return false;

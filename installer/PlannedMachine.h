@@ -12,6 +12,7 @@ public:
     explicit PlannedMachine(CommitReport& report) : Machine(report), report_(report), real_(scratch_) {}
     bool Exists(const std::string& path) override;
     DWORD Read(const std::string& path, std::string& data) override;
+    DWORD ReadPieces(const std::string& path, const std::function<void(std::string_view)>& take) override;
     bool ReadValue(const std::string& key, const std::string& name, RegistryData& data, bool createKey) override;
 
 protected:

@@ -41,14 +41,14 @@ void VellantSetup::AddScannedFile(const CString& path, int version) {
     record.installed[kOpMgrToolDefs] = legacy || (hook & 0x08);
     record.installed[kOpMgrDisableToolpath] = !legacy && (hook & 0x10);
 
-    std::string& data = m_readBuffer;
-    if (const DWORD error = Io().Read(path.Str(), data)) {
+    // One pass over the file, as it is read, answers the two presence tests and the kind.
+    ScanMarker marker;
+    if (const DWORD error = Io().ReadPieces(path.Str(), [&](std::string_view piece) { marker.Add(piece); })) {
         m_unreadable.push_back({StepAction::ReadFile, path.Str(), std::string(), StepOutcome::Failed, error});
         return;
     }
-    if (data.size() < kSmallestEditable) return;
-    // One pass answers the two presence tests and the kind.
-    const ScanMarks marks = ReadScanMarks(data);
+    if (marker.Size() < kSmallestEditable) return;
+    const ScanMarks marks = marker.Marks();
     record.installed[kEditor] = marks.editor;
     record.installed[kToolbar] = marks.toolbar;
     record.kind = marks.kind;

@@ -15,6 +15,8 @@ struct Pattern {
     bool noCase;
 };
 
+static_assert(kMarkCount == ScanMarker::kPatternCount);
+
 const Pattern kPatterns[kMarkCount] = {
     {"QTX_V2", true}, {"GOTOQTX*", true}, {"\n119. ", false}, {"[lathe", false}, {"design", false}, {"router", false},
 };
@@ -31,27 +33,12 @@ const std::array<bool, 256> kStarts = [] {
     return starts;
 }();
 
-// The first place of each pattern, and of the first zero byte.
-struct Places {
-    std::array<size_t, kMarkCount> first;
-    size_t zero = npos;
+// The longest pattern, less one: how far a pattern may reach past where it starts.
+const size_t kReach = 7;
 
-    Places() { first.fill(npos); }
-    // Places may be looked at out of order: each keeps the smallest.
-    void CheckAt(std::string_view data, size_t at) {
-        if (data[at] == '\0') zero = std::min(zero, at);
-        for (int mark = 0; mark < kMarkCount; ++mark) {
-            if (at >= first[mark]) continue;
-            const std::string_view here = data.substr(at, kPatterns[mark].text.size());
-            if (kPatterns[mark].noCase ? StartsWithNoCase(here, kPatterns[mark].text) : here == kPatterns[mark].text)
-                first[mark] = at;
-        }
-    }
-};
-
-void CheckPlain(std::string_view data, size_t from, Places& places) {
+void CheckPlain(std::string_view data, size_t from, size_t base, ScanMarker& places) {
     for (size_t at = from; at < data.size(); ++at)
-        if (kStarts[static_cast<unsigned char>(data[at])]) places.CheckAt(data, at);
+        if (kStarts[static_cast<unsigned char>(data[at])]) places.CheckAt(data, at, base);
 }
 
 // Sixteen places at a time, from two neighbouring bytes each (their 0x20 bit set,
@@ -67,7 +54,7 @@ __attribute__((target("sse2"))) inline __m128i Pair(__m128i first, __m128i secon
     return _mm_and_si128(_mm_cmpeq_epi8(first, _mm_set1_epi8(a)), _mm_cmpeq_epi8(second, _mm_set1_epi8(b)));
 }
 
-__attribute__((target("sse2"))) void CheckWide(std::string_view data, Places& places) {
+__attribute__((target("sse2"))) void CheckWide(std::string_view data, size_t base, ScanMarker& places) {
     const __m128i fold = _mm_set1_epi8(0x20);
     size_t i = 0;
     for (; i + 17 <= data.size(); i += 16) {
@@ -80,22 +67,43 @@ __attribute__((target("sse2"))) void CheckWide(std::string_view data, Places& pl
         for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(any)); mask; mask &= mask - 1) {
             const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
             for (const size_t back : {size_t{0}, size_t{2}, size_t{4}})
-                if (at >= back) places.CheckAt(data, at - back);
+                if (at >= back) places.CheckAt(data, at - back, base);
         }
     }
     // A pattern that starts before `i` may have its two bytes at or after it.
-    CheckPlain(data, i < 4 ? 0 : i - 4, places);
+    CheckPlain(data, i < 4 ? 0 : i - 4, base, places);
 }
 }  // namespace
 
-ScanMarks ReadScanMarks(std::string_view data) {
-    Places places;
+void ScanMarker::CheckAt(std::string_view data, size_t at, size_t base) {
+    if (data[at] == '\0') zero_ = std::min(zero_, base + at);
+    for (int mark = 0; mark < kMarkCount; ++mark) {
+        if (base + at >= first_[mark]) continue;
+        const std::string_view here = data.substr(at, kPatterns[mark].text.size());
+        if (kPatterns[mark].noCase ? StartsWithNoCase(here, kPatterns[mark].text) : here == kPatterns[mark].text)
+            first_[mark] = base + at;
+    }
+}
+
+void ScanMarker::Add(std::string_view piece) {
+    // Patterns that began in the last bytes of the pieces before, now whole.
+    if (!tail_.empty()) {
+        const std::string joint = tail_ + std::string(piece.substr(0, kReach));
+        for (size_t at = 0; at < tail_.size(); ++at)
+            if (kStarts[static_cast<unsigned char>(joint[at])]) CheckAt(joint, at, size_ - tail_.size());
+    }
     if (HasWideCompare())
-        CheckWide(data, places);
+        CheckWide(piece, size_, *this);
     else
-        CheckPlain(data, 0, places);
-    const auto named = [&](Mark mark) { return places.first[mark] != npos; };
-    const auto beforeZero = [&](Mark mark) { return named(mark) && places.first[mark] < places.zero; };
+        CheckPlain(piece, 0, size_, *this);
+    size_ += piece.size();
+    tail_ += piece.substr(piece.size() > kReach ? piece.size() - kReach : 0);
+    if (tail_.size() > kReach) tail_.erase(0, tail_.size() - kReach);
+}
+
+ScanMarks ScanMarker::Marks() const {
+    const auto named = [&](Mark mark) { return first_[mark] != npos; };
+    const auto beforeZero = [&](Mark mark) { return named(mark) && first_[mark] < zero_; };
     ScanMarks marks;
     marks.editor = named(kEditorMark);
     marks.toolbar = named(kToolbarMark);
@@ -105,4 +113,10 @@ ScanMarks ReadScanMarks(std::string_view data) {
                  : beforeZero(kRouterMark) ? kRouter
                                            : kMill;
     return marks;
+}
+
+ScanMarks ReadScanMarks(std::string_view data) {
+    ScanMarker marker;
+    marker.Add(data);
+    return marker.Marks();
 }

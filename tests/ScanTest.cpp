@@ -151,7 +151,14 @@ TEST(Scan, MarksAgreeWithPlainSearches) {
                          : beforeZero.find("design") != std::string::npos  ? kDesign
                          : beforeZero.find("router") != std::string::npos  ? kRouter
                                                                            : kMill;
-        const ScanMarks marks = ReadScanMarks(text);
+        // Read in pieces of any size, as a file is.
+        ScanMarker marker;
+        for (size_t at = 0; at < text.size();) {
+            const size_t piece = std::uniform_int_distribution<size_t>(1, 40)(random);
+            marker.Add(std::string_view(text).substr(at, piece));
+            at += piece;
+        }
+        const ScanMarks marks = round % 2 ? ReadScanMarks(text) : marker.Marks();
         ASSERT_EQ(marks.editor, Upper(text).find("QTX_V2") != std::string::npos) << round;
         ASSERT_EQ(marks.toolbar, Upper(text).find("GOTOQTX*") != std::string::npos) << round;
         ASSERT_EQ(marks.kind, kind) << round;
