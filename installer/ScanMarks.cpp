@@ -41,37 +41,38 @@ void CheckPlain(std::string_view data, size_t from, size_t base, ScanMarker& pla
         if (kStarts[static_cast<unsigned char>(data[at])]) places.CheckAt(data, at, base);
 }
 
-// Sixteen places at a time, from two neighbouring bytes each (their 0x20 bit set,
-// which folds letter case): "qt" starts QTX_V2 and stands four bytes into GOTOQTX*,
-// "\n1" starts a line 119, "[l" starts [lathe, "gn" stands four bytes into design
-// and "ut" two bytes into router. Together they are rare in configuration files;
-// only those places, and zero bytes, are compared whole.
+// Sixteen places at a time. A pattern is noticed by a byte that is rare in
+// configuration files ('_' of QTX_V2, '*' of GOTOQTX*, '[' of [lathe) or by two
+// neighbouring bytes ("gn" of design, "ut" of router, "\n1" of a line 119); zero
+// bytes are noticed too. Only the places a pattern would start at are compared whole.
 __attribute__((target("sse2"))) inline __m128i Load(const char* at) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
 
-__attribute__((target("sse2"))) inline __m128i Pair(__m128i first, __m128i second, char a, char b) {
-    return _mm_and_si128(_mm_cmpeq_epi8(first, _mm_set1_epi8(a)), _mm_cmpeq_epi8(second, _mm_set1_epi8(b)));
+__attribute__((target("sse2"))) inline __m128i Is(__m128i bytes, char c) {
+    return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c));
 }
 
+// How far before the noticed byte each pattern starts: \n119., [lathe and zero at
+// it, router two before, QTX_V2 three, design four, GOTOQTX* seven.
+const size_t kStartsBefore[] = {0, 2, 3, 4, 7};
+
 __attribute__((target("sse2"))) void CheckWide(std::string_view data, size_t base, ScanMarker& places) {
-    const __m128i fold = _mm_set1_epi8(0x20);
     size_t i = 0;
     for (; i + 17 <= data.size(); i += 16) {
-        const __m128i raw = Load(data.data() + i);
-        const __m128i first = _mm_or_si128(raw, fold);
-        const __m128i second = _mm_or_si128(Load(data.data() + i + 1), fold);
-        __m128i any = _mm_or_si128(Pair(first, second, 'q', 't'), Pair(first, second, '\n' | 0x20, '1'));
-        any = _mm_or_si128(any, _mm_or_si128(Pair(first, second, '[' | 0x20, 'l'), Pair(first, second, 'g', 'n')));
-        any = _mm_or_si128(any, _mm_or_si128(Pair(first, second, 'u', 't'), _mm_cmpeq_epi8(raw, _mm_setzero_si128())));
+        const __m128i first = Load(data.data() + i), second = Load(data.data() + i + 1);
+        __m128i any = _mm_or_si128(_mm_or_si128(Is(first, '_'), Is(first, '*')), _mm_or_si128(Is(first, '['), Is(first, 0)));
+        any = _mm_or_si128(any, _mm_and_si128(Is(first, 'g'), Is(second, 'n')));
+        any = _mm_or_si128(any, _mm_and_si128(Is(first, 'u'), Is(second, 't')));
+        any = _mm_or_si128(any, _mm_and_si128(Is(first, '\n'), Is(second, '1')));
         for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(any)); mask; mask &= mask - 1) {
             const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
-            for (const size_t back : {size_t{0}, size_t{2}, size_t{4}})
+            for (const size_t back : kStartsBefore)
                 if (at >= back) places.CheckAt(data, at - back, base);
         }
     }
-    // A pattern that starts before `i` may have its two bytes at or after it.
-    CheckPlain(data, i < 4 ? 0 : i - 4, base, places);
+    // A pattern that starts before `i` may be noticed at or after it.
+    CheckPlain(data, i < 7 ? 0 : i - 7, base, places);
 }
 }  // namespace
 
