@@ -1,9 +1,16 @@
 #include "settings/ConfigSet.h"
+#include "foundation/PooledText.h"
+#include "foundation/SmallBlocks.h"
 #include "foundation/SplayTree.h"
 #include <cstring>
 #include <memory>
 #include <utility>
-#include <vector>
+
+static_assert(sizeof(ConfigEntry) <= SmallBlocks::kLargest, "an entry fits a small block");
+
+void* ConfigEntry::operator new(size_t size) { return SmallBlocks::Take(size); }
+
+void ConfigEntry::operator delete(void* entry, size_t size) noexcept { SmallBlocks::Give(entry, size); }
 
 ConfigSet::ConfigSet(const ConfigSet& other) : name(other.name) { *this = other; }
 
@@ -12,8 +19,8 @@ ConfigSet& ConfigSet::operator=(const ConfigSet& other) {
     Clear();
     name = other.name;
     // Re-inserting in post-order rebuilds the same set; the walk keeps no deep recursion.
-    other.PostOrder([this](ConfigEntry& entry) {
-        Set(entry.key, entry.value);
+    other.Walk([this](const ConfigEntry& entry) {
+        Set(entry.key.Text(), entry.value);
         return true;
     });
     return *this;
@@ -32,10 +39,10 @@ void ConfigSet::Splay(const char* key) {
 
 ConfigEntry& ConfigSet::Entry(const char* key) {
     Splay(key);
-    if (root && std::strcmp(key, root->key) == 0) return *root;
+    if (root && std::strcmp(key, root->key.Text()) == 0) return *root;
     std::unique_ptr<ConfigEntry> node(new ConfigEntry);
-    node->key = key;
-    root = InsertAtRoot(root, node.release(), root && std::strcmp(key, root->key) < 0);
+    PooledText::Assign(node->key, key, static_cast<int>(std::strlen(key)));
+    root = InsertAtRoot(root, node.release(), root && std::strcmp(key, root->key.Text()) < 0);
     return *root;
 }
 
@@ -49,29 +56,12 @@ void ConfigSet::Set(const char* key, Value&& value) { Entry(key).value = std::mo
 
 bool ConfigSet::Remove(const char* key) {
     Splay(key);
-    if (!root || std::strcmp(key, root->key) != 0) return false;
+    if (!root || std::strcmp(key, root->key.Text()) != 0) return false;
     root = RemoveRoot(root, [key](const ConfigEntry& node) { return std::strcmp(key, node.key); });
     return true;
 }
 
 ConfigEntry* ConfigSet::Find(const char* key) {
     Splay(key);
-    return root && std::strcmp(key, root->key) == 0 ? root : nullptr;
-}
-
-void ConfigSet::PostOrder(const std::function<bool(ConfigEntry&)>& visit) const {
-    // Iterative: a tree built from sorted keys is a chain as long as the set.
-    std::vector<std::pair<ConfigEntry*, bool>> stack;
-    if (root) stack.push_back({root, false});
-    while (!stack.empty()) {
-        auto [node, childrenDone] = stack.back();
-        stack.pop_back();
-        if (childrenDone) {
-            if (!visit(*node)) return;
-            continue;
-        }
-        stack.push_back({node, true});
-        if (node->right) stack.push_back({node->right, false});
-        if (node->left) stack.push_back({node->left, false});
-    }
+    return root && std::strcmp(key, root->key.Text()) == 0 ? root : nullptr;
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 
 class Storage;
+class SectionReader;
+class SectionWriter;
 
 enum ValueType : uint32_t {
     kNone = 0x80,
@@ -78,7 +80,11 @@ public:
     int Write(Storage& storage) const;
     // Writes what a copy of this value would (the flag set at every level) without making one.
     int WriteAsCopy(Storage& storage) const;
+    // The same bytes, framed in memory for a settings section.
+    int WriteAsCopy(SectionWriter& writer) const;
     int Read(Storage& storage);
+    // Reads a value of a settings section from memory, as Read(Storage&) reads it from the file.
+    int Read(SectionReader& reader);
     uint32_t StorageSize() const;
 
     // Lists nested deeper than this in a file are taken as damage rather than recursed into.
@@ -117,8 +123,12 @@ public:
 protected:
     friend class ValueList;
     void CopyFrom(const Value& other);
-    int WriteWith(Storage& storage, uint32_t flag) const;
-    int ReadAt(Storage& storage, int depth);
+    // One layout for every stream: Sink and Source carry the words and bytes.
+    template <class Sink> int WriteWith(Sink& sink, uint32_t flag) const;
+    template <class Source> int ReadFrom(Source& source, int depth);
+    // Drops the payload and takes the type of a value just read, flag set; false for the
+    // shared ErrorValue, which no read changes.
+    bool Become(uint32_t type);
     StrPP NumberText(bool applyRelative) const;
     StrPP& Render(StrPP& out, bool applyRelative) const;
 

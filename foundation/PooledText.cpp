@@ -1,0 +1,23 @@
+#include "foundation/PooledText.h"
+#include "foundation/SmallBlocks.h"
+#include <new>
+
+static_assert(sizeof(StrPP) <= SmallBlocks::kLargest, "a string object fits a small block");
+
+StrPP* PooledText::New(const char* text, int n) {
+    void* place = SmallBlocks::Take(sizeof(StrPP));
+    StrPP* s = new (place) StrPP;
+    try {
+        Assign(*s, text, n);
+    } catch (...) {
+        Delete(s);
+        throw;
+    }
+    return s;
+}
+
+void PooledText::Delete(StrPP* s) noexcept {
+    if (!s) return;
+    s->~StrPP();
+    SmallBlocks::Give(s, sizeof(StrPP));
+}
