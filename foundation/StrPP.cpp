@@ -1,6 +1,7 @@
 #include "foundation/StrPP.h"
 #include "environment/Messages.h"
 #include "foundation/SmallBlocks.h"
+#include "foundation/WordScan.h"
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
@@ -108,7 +109,7 @@ void StrPP::Grow(int n, int keep) {
 void StrPP::Reblock(int capacity, int keep, bool pooled) {
     char* block = NewBlock(capacity, pooled);
     keep = std::min(keep, length_);
-    if (buffer_ && keep > 0) std::memcpy(block, buffer_, keep);
+    if (buffer_ && keep > 0) WordScan::Copy(block, buffer_, keep);
     block[keep] = '\0';
     FreeBlock(buffer_, capacity_);
     buffer_ = block;
@@ -124,7 +125,7 @@ void StrPP::PlacePooled(const char* from, int n) {
     // from may lie in the old block, which goes only once the text is copied.
     const int capacity = CapacityFor(n);
     char* block = NewBlock(capacity, true);
-    if (n > 0) std::memcpy(block, from, n);
+    WordScan::Copy(block, from, n);
     FreeBlock(buffer_, capacity_);
     buffer_ = block;
     capacity_ = capacity;
@@ -157,7 +158,7 @@ void StrPP::Place(const char* from, int n) {
         std::memmove(buffer_, from, n);
     } else {
         Grow(n, 0);
-        std::memcpy(buffer_, from, n);
+        WordScan::Copy(buffer_, from, n);
     }
     SetLength(n);
 }

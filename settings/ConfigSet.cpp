@@ -2,6 +2,7 @@
 #include "foundation/PooledText.h"
 #include "foundation/SmallBlocks.h"
 #include "foundation/SplayTree.h"
+#include "foundation/WordScan.h"
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -33,16 +34,26 @@ void ConfigSet::Clear() {
     root = nullptr;
 }
 
-void ConfigSet::Splay(const char* key) {
-    root = SplayTree(root, [key](const ConfigEntry& node) { return std::strcmp(key, node.key); });
+namespace {
+// The strcmp order of a key against an entry's key (which holds no zero byte before its end).
+int Order(const char* key, size_t length, const ConfigEntry& entry) {
+    return WordScan::Compare(key, length, entry.key.Text(), static_cast<size_t>(entry.key.Length()));
+}
+}  // namespace
+
+int ConfigSet::Splay(const char* key, size_t length) {
+    root = SplayTree(root, [key, length](const ConfigEntry& node) { return Order(key, length, node); });
+    return root ? Order(key, length, *root) : 1;
 }
 
-ConfigEntry& ConfigSet::Entry(const char* key) {
-    Splay(key);
-    if (root && std::strcmp(key, root->key.Text()) == 0) return *root;
+ConfigEntry& ConfigSet::Entry(const char* key) { return Entry(key, std::strlen(key)); }
+
+ConfigEntry& ConfigSet::Entry(const char* key, size_t length) {
+    const int order = Splay(key, length);
+    if (root && order == 0) return *root;
     std::unique_ptr<ConfigEntry> node(new ConfigEntry);
-    PooledText::Assign(node->key, key, static_cast<int>(std::strlen(key)));
-    root = InsertAtRoot(root, node.release(), root && std::strcmp(key, root->key.Text()) < 0);
+    PooledText::Assign(node->key, key, static_cast<int>(length));
+    root = InsertAtRoot(root, node.release(), root && order < 0);
     return *root;
 }
 
@@ -55,13 +66,12 @@ void ConfigSet::Set(const char* key, const Value& value) {
 void ConfigSet::Set(const char* key, Value&& value) { Entry(key).value = std::move(value); }
 
 bool ConfigSet::Remove(const char* key) {
-    Splay(key);
-    if (!root || std::strcmp(key, root->key.Text()) != 0) return false;
-    root = RemoveRoot(root, [key](const ConfigEntry& node) { return std::strcmp(key, node.key); });
+    const size_t length = std::strlen(key);
+    if (!root || Splay(key, length) != 0) return false;
+    root = RemoveRoot(root, [key, length](const ConfigEntry& node) { return Order(key, length, node); });
     return true;
 }
 
 ConfigEntry* ConfigSet::Find(const char* key) {
-    Splay(key);
-    return root && std::strcmp(key, root->key.Text()) == 0 ? root : nullptr;
+    return root && Splay(key, std::strlen(key)) == 0 ? root : nullptr;
 }

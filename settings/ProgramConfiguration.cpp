@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -17,9 +18,11 @@ const uint32_t kSaveSectionFlags = 0x102;
 
 bool IsMarker(const Value& key) { return key.Type() == kString && std::strcmp(key.String(), kSetMarker) == 0; }
 
-// The text form of a key, without a copy when it is a string.
-const char* KeyText(const Value& key, StrPP& scratch) {
-    return key.Type() == kString ? key.String() : key.TextInto(scratch).Text();
+// The text form of a key (terminated), without a copy when it is a string.
+std::string_view KeyText(const Value& key, StrPP& scratch) {
+    if (key.Type() == kString) return {key.String(), static_cast<size_t>(key.StringLength())};
+    key.TextInto(scratch);
+    return {scratch.Text(), static_cast<size_t>(scratch.Length())};
 }
 
 [[noreturn]] void RaiseDamaged() { QRVException(CatalogueText(kMsgWriteMismatch), 1).Throw(); }
@@ -170,14 +173,14 @@ int ProgramConfiguration::LoadFrom(const char* fileName) {
         if (!reader.Record(key)) RaiseDamaged();
         // A key that ends the section has no value to set.
         if (reader.AtEnd()) break;
-        const char* keyText = KeyText(key, scratch);
-        if (*keyText && !IsMarker(key)) {
-            if (!reader.Record((*loaded)[into].Entry(keyText).value)) RaiseDamaged();
+        const std::string_view keyText = KeyText(key, scratch);
+        if (!keyText.empty() && !IsMarker(key)) {
+            if (!reader.Record((*loaded)[into].Entry(keyText.data(), keyText.size()).value)) RaiseDamaged();
             continue;
         }
         if (!reader.Record(setName)) RaiseDamaged();
-        if (!*keyText) continue;
-        const char* name = KeyText(setName, scratch);
+        if (keyText.empty()) continue;
+        const char* name = KeyText(setName, scratch).data();
         into = -1;
         for (int i = 0; i <= loaded->last && into < 0; ++i)
             if (std::strcmp((*loaded)[i].name.Text(), name) == 0) into = i;

@@ -4,6 +4,7 @@
 // stream. The rules are those of StorageSet reading StorageValues from the file: every
 // bound is the end of the file, as a stream read's is, and a record must end inside the
 // section's data.
+#include "foundation/WordScan.h"
 #include "settings/QRVFile.h"
 #include <cstdint>
 #include <cstring>
@@ -38,7 +39,7 @@ public:
     }
     bool Bytes(void* into, uint32_t n) {
         const char* from = Take(n);
-        if (from && n) std::memcpy(into, from, n);
+        if (from) WordScan::Copy(into, from, n);
         return from != nullptr;
     }
     // n bytes, valid until the next read; null when the file holds fewer.

@@ -7,15 +7,11 @@
 
 bool SectionWriter::Text(const char* text, uint32_t n) {
     const uint32_t size = n + 2 * kRecordWord;  // what a String value stores: type, length, text
-    if (capacity - used < size + kRecordOverhead) Reserve(size + kRecordOverhead);
-    const uint32_t start = used;
-    Word(StorageValue::kTypeId);
-    Word(size);
-    Word(kString | kValueFlag);
-    Word(n);
-    Bytes(text, n);
-    Word(size);
-    Check(start, size);
+    const uint32_t head[] = {StorageValue::kTypeId, size, kString | kValueFlag, n};
+    char* at = Room(size + kRecordOverhead);
+    std::memcpy(at, head, sizeof head);
+    WordScan::Copy(at + sizeof head, text, n);
+    std::memcpy(at + sizeof head + n, &size, kRecordWord);
     return Done();
 }
 
@@ -27,13 +23,9 @@ bool SectionWriter::Record(const Value& body) {
     Word(size);
     body.WriteAsCopy(*this);
     Word(size);
-    Check(start, size);
-    return Done();
-}
-
-void SectionWriter::Check(uint32_t start, uint32_t size) const {
     // As the framer, which raises the text that speaks of bytes read on its write path.
     if (used - start != size + kRecordOverhead) QRVException(CatalogueText(kMsgReadMismatch), 1).Throw();
+    return Done();
 }
 
 bool SectionWriter::Flush() {

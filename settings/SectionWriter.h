@@ -2,6 +2,7 @@
 // Frames the records of a settings section in memory and appends them to the section in
 // large pieces: the bytes that a StorageSet writing StorageValues that hold copies would
 // write, without a stream call for every word.
+#include "foundation/WordScan.h"
 #include "settings/QRVFile.h"
 #include <cstdint>
 #include <cstring>
@@ -24,21 +25,29 @@ public:
     bool Flush();
 
     // What a value writes through.
-    bool Word(uint32_t w) { return Put(&w, 4); }
-    bool Real(double d) { return Put(&d, 8); }
-    bool Bytes(const void* data, uint32_t n) { return Put(data, n); }
+    bool Word(uint32_t w) {
+        std::memcpy(Room(4), &w, 4);
+        return true;
+    }
+    bool Real(double d) {
+        std::memcpy(Room(8), &d, 8);
+        return true;
+    }
+    bool Bytes(const void* data, uint32_t n) {
+        WordScan::Copy(Room(n), data, n);
+        return true;
+    }
 
 private:
-    bool Put(const void* data, uint32_t n) {
+    // The next n bytes of the buffer, taken.
+    char* Room(uint32_t n) {
         if (capacity - used < n) Reserve(n);
-        std::memcpy(buffer.get() + used, data, n);
+        char* at = buffer.get() + used;
         used += n;
-        return true;
+        return at;
     }
     // Room for n more bytes.
     void Reserve(uint32_t n);
-    // Raises when a record's bytes are not its size and the framing words.
-    void Check(uint32_t start, uint32_t size) const;
     // Hands the framed bytes on once there are enough of them.
     bool Done() { return used < kPiece || Flush(); }
 

@@ -1,6 +1,7 @@
 #include "settings/Value.h"
 #include "environment/Messages.h"
 #include "foundation/PooledText.h"
+#include "foundation/WordScan.h"
 #include "settings/SectionReader.h"
 #include "settings/SectionWriter.h"
 #include "settings/Storage.h"
@@ -424,7 +425,7 @@ int Value::ReadFrom(Source& in, int depth) {
             const char* read = in.Take(n);
             if (!read) RaiseDamaged();
             // The text ends at its first zero byte, as a terminated buffer would.
-            const int shown = static_cast<int>(::strnlen(read, n));
+            const int shown = static_cast<int>(WordScan::Length(read, n));
             if (Type() == kString && text) {
                 // A string read over a string reuses its string object and block.
                 StrPP* kept = std::exchange(text, nullptr);

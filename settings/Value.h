@@ -95,6 +95,7 @@ public:
     int32_t Word() const { return word; }
     double Real() const { return real; }
     const char* String() const { return text ? text->Text() : ""; }
+    int StringLength() const { return text ? text->Length() : 0; }
     ValueList* List() const { return list; }
     const unsigned char* Bytes() const { return bytes; }
     uint32_t ByteCount() const { return byteCount; }
