@@ -16,4 +16,9 @@ public:
     static StrPP* New(const StrPP& s) { return New(s.Text(), s.Length()); }
     // Destroys a string made by New; null does nothing.
     static void Delete(StrPP* s) noexcept;
+
+    // The text and length of a string of the library's own (no derived class), read
+    // without the virtual calls, for its search loops.
+    static const char* Data(const StrPP& s) { return s.buffer_ ? s.buffer_ : ""; }
+    static int Size(const StrPP& s) { return s.length_; }
 };

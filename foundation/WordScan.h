@@ -17,8 +17,9 @@ inline bool HasZeroByte(uint64_t word) {
     return ((word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull) != 0;
 }
 
-// The order of strcmp(a, b) (sign only) for texts whose terminators are at a[aLength]
-// and b[bLength]; zero bytes before them end the text, as they end it for strcmp.
+// The order of strcmp (sign only) of the texts of aLength bytes at a and bLength bytes
+// at b, each read as if terminated there; a zero byte before the end ends a text, as it
+// ends it for strcmp. No byte beyond either length is read.
 inline int Compare(const char* a, size_t aLength, const char* b, size_t bLength) {
     const size_t common = aLength < bLength ? aLength : bLength;
     size_t i = 0;
@@ -27,13 +28,16 @@ inline int Compare(const char* a, size_t aLength, const char* b, size_t bLength)
         if (x != Load(b + i) || HasZeroByte(x)) break;
         i += 8;
     }
-    // Byte `common` is the shorter text's terminator, so the loop always ends in it.
-    for (;; ++i) {
+    for (; i < common; ++i) {
         const unsigned char x = static_cast<unsigned char>(a[i]);
         const unsigned char y = static_cast<unsigned char>(b[i]);
         if (x != y) return x < y ? -1 : 1;
         if (x == 0) return 0;
     }
+    // Equal as far as the shorter goes, which ends here: the longer is larger unless it ends too.
+    if (aLength > common) return a[common] ? 1 : 0;
+    if (bLength > common) return b[common] ? -1 : 0;
+    return 0;
 }
 
 // memcpy for the short texts of keys and values; long copies go to the C library.

@@ -35,9 +35,9 @@ void ConfigSet::Clear() {
 }
 
 namespace {
-// The strcmp order of a key against an entry's key (which holds no zero byte before its end).
+// The strcmp order of a key against an entry's key.
 int Order(const char* key, size_t length, const ConfigEntry& entry) {
-    return WordScan::Compare(key, length, entry.key.Text(), static_cast<size_t>(entry.key.Length()));
+    return WordScan::Compare(key, length, PooledText::Data(entry.key), static_cast<size_t>(PooledText::Size(entry.key)));
 }
 }  // namespace
 

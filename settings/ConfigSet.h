@@ -31,6 +31,7 @@ public:
     void Set(const char* key, Value&& value);
     // The key's entry, splayed to the root; inserted with an empty value when absent.
     ConfigEntry& Entry(const char* key);
+    // The same for the key of `length` bytes at key (which need not be terminated).
     ConfigEntry& Entry(const char* key, size_t length);
     bool Remove(const char* key);
     // The entry of the key, splayed to the root; null when absent.

@@ -16,8 +16,6 @@ const char* const kSetMarker = "\nConfig Set\n";
 const uint32_t kSetMarkerLength = 12;
 const uint32_t kSaveSectionFlags = 0x102;
 
-bool IsMarker(const Value& key) { return key.Type() == kString && std::strcmp(key.String(), kSetMarker) == 0; }
-
 // The text form of a key (terminated), without a copy when it is a string.
 std::string_view KeyText(const Value& key, StrPP& scratch) {
     if (key.Type() == kString) return {key.String(), static_cast<size_t>(key.StringLength())};
@@ -165,21 +163,23 @@ int ProgramConfiguration::LoadFrom(const char* fileName) {
     int into = 0;
     StrPP scratch;
     SectionReader reader(*section);
-    // A key is read over the last one's string; an entry's value is read straight into its
-    // entry (the load is discarded whole when a record is damaged).
-    Value key;
+    // An entry's value is read straight into its entry (the load is discarded whole when
+    // a record is damaged).
+    const std::string_view marker(kSetMarker, kSetMarkerLength);
     Value setName;
     while (!reader.AtEnd()) {
-        if (!reader.Record(key)) RaiseDamaged();
+        std::string_view key;
+        bool isString = false;
+        if (!reader.KeyRecord(key, isString)) RaiseDamaged();
         // A key that ends the section has no value to set.
         if (reader.AtEnd()) break;
-        const std::string_view keyText = KeyText(key, scratch);
-        if (!keyText.empty() && !IsMarker(key)) {
-            if (!reader.Record((*loaded)[into].Entry(keyText.data(), keyText.size()).value)) RaiseDamaged();
+        const bool empty = key.empty();
+        if (!empty && !(isString && key == marker)) {
+            if (!reader.Record((*loaded)[into].Entry(key.data(), key.size()).value)) RaiseDamaged();
             continue;
         }
         if (!reader.Record(setName)) RaiseDamaged();
-        if (keyText.empty()) continue;
+        if (empty) continue;
         const char* name = KeyText(setName, scratch).data();
         into = -1;
         for (int i = 0; i <= loaded->last && into < 0; ++i)

@@ -6,11 +6,11 @@
 // section's data.
 #include "foundation/WordScan.h"
 #include "settings/QRVFile.h"
+#include "settings/Value.h"
 #include <cstdint>
 #include <cstring>
 #include <memory>
-
-class Value;
+#include <string_view>
 
 class SectionReader {
 public:
@@ -23,6 +23,10 @@ public:
     // One record whose body is read into `body`; false when no whole record can be read
     // here. A damaged body or a trailing size that differs from the leading one raises.
     bool Record(Value& body);
+    // The same for a record read as a key, which stands for its text: a String's text
+    // straight from the buffer, any other value's text form. Valid until the next read;
+    // `isString` tells which it was.
+    bool KeyRecord(std::string_view& text, bool& isString);
 
     // What a value reads through.
     bool Word(uint32_t& w) {
@@ -54,6 +58,10 @@ public:
 private:
     uint32_t Position() const { return bufferStart + static_cast<uint32_t>(next - buffer.get()); }
     bool Have(uint32_t n) { return static_cast<uint32_t>(end - next) >= n || Fill(n); }
+    // The type identifier and body size that begin a record.
+    bool Begin(uint32_t& size);
+    // The size that ends a record; the record must end inside the section's data.
+    bool Finish(uint32_t size);
     // Keeps what is unread and reads on from the file until at least n bytes are there.
     bool Fill(uint32_t n);
 
@@ -65,4 +73,7 @@ private:
     const char* end = nullptr;
     uint32_t dataEnd;
     uint32_t fileEnd;
+    // A key that is not a String, and its text form.
+    Value otherKey;
+    StrPP otherText;
 };

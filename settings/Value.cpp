@@ -69,21 +69,22 @@ StrPP NumberFormat::PatternFor(int decimals) {
     return pattern;
 }
 
-Value::Value(bool b, bool flag) : word(b ? 1 : 0), typeWord(kBool | (flag ? kValueFlag : 0)) {}
-Value::Value(int i, bool flag) : word(i), typeWord(kInt | (flag ? kValueFlag : 0)) {}
+Value::Value(bool b, bool flag) : typeWord(kBool | (flag ? kValueFlag : 0)) { word = b ? 1 : 0; }
+Value::Value(int i, bool flag) : typeWord(kInt | (flag ? kValueFlag : 0)) { word = i; }
 Value::Value(uint32_t lowHalf, uint32_t highHalf, bool flag) : typeWord(kReal | (flag ? kValueFlag : 0)) {
     const uint64_t bits = (uint64_t(highHalf) << 32) | lowHalf;
     std::memcpy(&real, &bits, sizeof real);
 }
 Value::Value(double d, bool flag) : real(d), typeWord(kReal | (flag ? kValueFlag : 0)) {}
-Value::Value(const char* s, bool flag)
-    : text(PooledText::New(s ? s : "", s ? static_cast<int>(std::strlen(s)) : 0)),
-      typeWord(kString | (flag ? kValueFlag : 0)) {}
-Value::Value(const StrPP& s, bool flag) : text(PooledText::New(s)), typeWord(kString | (flag ? kValueFlag : 0)) {}
-Value::Value(ValueList* takenList, bool flag)
-    : list(takenList ? takenList : new ValueList), typeWord(kList | (flag ? kValueFlag : 0)) {}
-Value::Value(const void* data, uint32_t count, bool flag)
-    : bytes(new unsigned char[count ? count : 1]), byteCount(count), typeWord(kBinary | (flag ? kValueFlag : 0)) {
+Value::Value(const char* s, bool flag) : typeWord(kString | (flag ? kValueFlag : 0)) {
+    text = PooledText::New(s ? s : "", s ? static_cast<int>(std::strlen(s)) : 0);
+}
+Value::Value(const StrPP& s, bool flag) : typeWord(kString | (flag ? kValueFlag : 0)) { text = PooledText::New(s); }
+Value::Value(ValueList* takenList, bool flag) : typeWord(kList | (flag ? kValueFlag : 0)) {
+    list = takenList ? takenList : new ValueList;
+}
+Value::Value(const void* data, uint32_t count, bool flag) : byteCount(count), typeWord(kBinary | (flag ? kValueFlag : 0)) {
+    bytes = new unsigned char[count ? count : 1];
     if (count) std::memcpy(bytes, data, count);
 }
 
@@ -95,42 +96,49 @@ Value::Value(const Value& other) : Numbered() {
 }
 
 Value::Value(Value&& other) noexcept
-    : Numbered(), word(std::exchange(other.word, 0)), real(std::exchange(other.real, 0.0)),
-      text(std::exchange(other.text, nullptr)), list(std::exchange(other.list, nullptr)),
-      bytes(std::exchange(other.bytes, nullptr)), byteCount(std::exchange(other.byteCount, 0u)),
+    : Numbered(), payload(std::exchange(other.payload, 0)), real(std::exchange(other.real, 0.0)),
+      byteCount(std::exchange(other.byteCount, 0u)),
       typeWord(std::exchange(other.typeWord, kNone | kValueFlag) | kValueFlag),
       format(std::exchange(other.format, nullptr)), firstText(std::exchange(other.firstText, nullptr)) {}
 
 Value::~Value() {
-    PooledText::Delete(text);
-    delete list;
-    delete[] bytes;
+    FreePayload();
     delete format;
     delete firstText;
-    delete secondText;
-    delete reference;
+    delete rare;
 }
 
+void Value::FreePayload() noexcept {
+    switch (Type()) {
+        case kString: PooledText::Delete(text); break;
+        case kList: delete list; break;
+        case kBinary: delete[] bytes; break;
+        default: break;
+    }
+    payload = 0;
+}
+
+// Into a value without a payload.
 void Value::CopyFrom(const Value& other) {
-    word = other.word;
     real = other.real;
     byteCount = other.byteCount;
     typeWord = other.typeWord;
-    text = other.text ? PooledText::New(*other.text) : nullptr;
-    list = other.list ? new ValueList(*other.list) : nullptr;
-    bytes = nullptr;
-    if (other.bytes) {
-        bytes = new unsigned char[byteCount ? byteCount : 1];
-        std::memcpy(bytes, other.bytes, byteCount);
+    switch (other.Type()) {
+        case kString: text = other.text ? PooledText::New(*other.text) : nullptr; break;
+        case kList: list = other.list ? new ValueList(*other.list) : nullptr; break;
+        case kBinary:
+            if (other.bytes) {
+                bytes = new unsigned char[byteCount ? byteCount : 1];
+                std::memcpy(bytes, other.bytes, byteCount);
+            }
+            break;
+        default: payload = other.payload; break;
     }
 }
 
 void Value::Swap(Value& other) noexcept {
-    std::swap(word, other.word);
+    std::swap(payload, other.payload);
     std::swap(real, other.real);
-    std::swap(text, other.text);
-    std::swap(list, other.list);
-    std::swap(bytes, other.bytes);
     std::swap(byteCount, other.byteCount);
     std::swap(typeWord, other.typeWord);
 }
@@ -193,14 +201,8 @@ void Value::Clear() {
     if (this == &ErrorValue::Shared()) return;
     if (Type() == kString && !text) FatalError("Attempting to delete a null EString");
     if (Type() == kList && !list) FatalError("Attempting to delete a null ValueList");
-    PooledText::Delete(text);
-    delete list;
-    delete[] bytes;
-    text = nullptr;
-    list = nullptr;
-    bytes = nullptr;
+    FreePayload();
     byteCount = 0;
-    word = 0;
     real = 0;
     typeWord = kNone | kValueFlag;
 }
@@ -210,26 +212,28 @@ void Value::SetFormat(const NumberFormat& numberFormat) {
     format = new NumberFormat(numberFormat);
 }
 
-void Value::SetTexts(const StrPP& first, const StrPP& second) {
-    delete firstText;
-    delete secondText;
-    firstText = new StrPP(first);
-    secondText = new StrPP(second);
+Value::Rare& Value::RareParts() {
+    if (!rare) rare = new Rare;
+    return *rare;
 }
 
-void Value::SetReference(double value) {
-    delete reference;
-    reference = new double(value);
+void Value::SetTexts(const StrPP& first, const StrPP& second) {
+    std::unique_ptr<StrPP> kept(new StrPP(second));
+    delete firstText;
+    firstText = new StrPP(first);
+    RareParts().secondText = std::move(kept);
 }
+
+void Value::SetReference(double value) { RareParts().reference.reset(new double(value)); }
 
 StrPP Value::NumberText(bool applyRelative) const {
     const NumberFormat& f = *format;
     const bool isReal = Type() == kReal;
     double x = isReal ? real : static_cast<double>(word);
     long long i = word;
-    if (f.relative && applyRelative && reference) {
-        x -= *reference;
-        i -= static_cast<long long>(*reference);
+    if (f.relative && applyRelative && rare && rare->reference) {
+        x -= *rare->reference;
+        i -= static_cast<long long>(*rare->reference);
     }
     if (f.impliedDecimals >= 0) {
         const double scale = std::pow(10.0, f.impliedDecimals);
@@ -314,7 +318,7 @@ StrPP& Value::Render(StrPP& out, bool applyRelative) const {
                 out.Assign(real, "");
             }
             if (format && firstText) out = *firstText + out;
-            if (format && secondText) out += *secondText;
+            if (format && rare && rare->secondText) out += *rare->secondText;
             break;
         case kString: out = String(); break;
         case kList: out = "List"; break;
@@ -385,14 +389,8 @@ int Value::Read(SectionReader& reader) { return ReadFrom(reader, 0); }
 
 bool Value::Become(uint32_t type) {
     if (this == &ErrorValue::Shared()) return false;
-    PooledText::Delete(text);
-    delete list;
-    delete[] bytes;
-    text = nullptr;
-    list = nullptr;
-    bytes = nullptr;
+    FreePayload();
     byteCount = 0;
-    word = 0;
     real = 0;
     typeWord = type | kValueFlag;
     return true;
