@@ -37,7 +37,8 @@ void ConfigSet::Clear() {
 namespace {
 // The strcmp order of a key against an entry's key.
 int Order(const char* key, size_t length, const ConfigEntry& entry) {
-    return WordScan::Compare(key, length, PooledText::Data(entry.key), static_cast<size_t>(PooledText::Size(entry.key)));
+    const StrPP& other = entry.key;
+    return WordScan::Compare(key, length, PooledText::Data(other), static_cast<size_t>(PooledText::Size(other)));
 }
 }  // namespace
 

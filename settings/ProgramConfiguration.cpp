@@ -16,11 +16,9 @@ const char* const kSetMarker = "\nConfig Set\n";
 const uint32_t kSetMarkerLength = 12;
 const uint32_t kSaveSectionFlags = 0x102;
 
-// The text form of a key (terminated), without a copy when it is a string.
-std::string_view KeyText(const Value& key, StrPP& scratch) {
-    if (key.Type() == kString) return {key.String(), static_cast<size_t>(key.StringLength())};
-    key.TextInto(scratch);
-    return {scratch.Text(), static_cast<size_t>(scratch.Length())};
+// The text form of a value, without a copy when it is a string.
+const char* TextOf(const Value& value, StrPP& scratch) {
+    return value.Type() == kString ? value.String() : value.TextInto(scratch).Text();
 }
 
 [[noreturn]] void RaiseDamaged() { QRVException(CatalogueText(kMsgWriteMismatch), 1).Throw(); }
@@ -180,7 +178,7 @@ int ProgramConfiguration::LoadFrom(const char* fileName) {
         }
         if (!reader.Record(setName)) RaiseDamaged();
         if (empty) continue;
-        const char* name = KeyText(setName, scratch).data();
+        const char* name = TextOf(setName, scratch);
         into = -1;
         for (int i = 0; i <= loaded->last && into < 0; ++i)
             if (std::strcmp((*loaded)[i].name.Text(), name) == 0) into = i;

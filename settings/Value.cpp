@@ -83,7 +83,8 @@ Value::Value(const StrPP& s, bool flag) : typeWord(kString | (flag ? kValueFlag 
 Value::Value(ValueList* takenList, bool flag) : typeWord(kList | (flag ? kValueFlag : 0)) {
     list = takenList ? takenList : new ValueList;
 }
-Value::Value(const void* data, uint32_t count, bool flag) : byteCount(count), typeWord(kBinary | (flag ? kValueFlag : 0)) {
+Value::Value(const void* data, uint32_t count, bool flag)
+    : byteCount(count), typeWord(kBinary | (flag ? kValueFlag : 0)) {
     bytes = new unsigned char[count ? count : 1];
     if (count) std::memcpy(bytes, data, count);
 }

@@ -96,7 +96,6 @@ public:
     int32_t Word() const { return Type() == kBool || Type() == kInt ? word : 0; }
     double Real() const { return real; }
     const char* String() const { return Type() == kString && text ? text->Text() : ""; }
-    int StringLength() const { return Type() == kString && text ? text->Length() : 0; }
     ValueList* List() const { return Type() == kList ? list : nullptr; }
     const unsigned char* Bytes() const { return Type() == kBinary ? bytes : nullptr; }
     uint32_t ByteCount() const { return byteCount; }

@@ -231,8 +231,8 @@ TEST(Strings, WordCompareOrdersAsStrcmp) {
     auto sign = [](int order) { return (order > 0) - (order < 0); };
     for (const std::string& a : texts) {
         for (const std::string& b : texts) {
-            EXPECT_EQ(WordScan::Compare(a.data(), a.size(), b.data(), b.size()), sign(std::strcmp(a.c_str(), b.c_str())))
-                << a << " / " << b;
+            const int expected = sign(std::strcmp(a.c_str(), b.c_str()));
+            EXPECT_EQ(WordScan::Compare(a.data(), a.size(), b.data(), b.size()), expected) << a << " / " << b;
         }
         EXPECT_EQ(WordScan::Length(a.data(), a.size()), std::strlen(a.c_str())) << a;
     }
