@@ -2,8 +2,6 @@
 #include "foundation/SmallBlocks.h"
 #include <new>
 
-static_assert(sizeof(StrPP) <= SmallBlocks::kLargest, "a string object fits a small block");
-
 StrPP* PooledText::New(const char* text, int n) {
     void* place = SmallBlocks::Take(sizeof(StrPP));
     StrPP* s = new (place) StrPP;

@@ -55,7 +55,7 @@ private:
     }
 };
 
-size_t ClassOf(size_t size) { return (size + kGrain - 1) / kGrain - 1; }
+size_t ClassOf(size_t size) { return size ? (size + kGrain - 1) / kGrain - 1 : 0; }
 
 bool AddChunk() {
     const size_t size = heap.nextChunkSize ? heap.nextChunkSize : kFirstChunk;
@@ -88,6 +88,7 @@ void ReleaseAllButFirst() {
 }  // namespace
 
 void* SmallBlocks::Take(size_t size) {
+    if (size > kLargest) return ::operator new(size);
     const size_t index = ClassOf(size);
     Hold hold;
     if (FreeBlock* block = heap.free[index]) {
@@ -105,6 +106,10 @@ void* SmallBlocks::Take(size_t size) {
 
 void SmallBlocks::Give(void* block, size_t size) noexcept {
     if (!block) return;
+    if (size > kLargest) {
+        ::operator delete(block);
+        return;
+    }
     FreeBlock* freed = static_cast<FreeBlock*>(block);
     const size_t index = ClassOf(size);
     Hold hold;

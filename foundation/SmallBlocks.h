@@ -10,10 +10,10 @@ namespace SmallBlocks {
 constexpr size_t kGrain = 8;
 constexpr size_t kLargest = 256;
 
-// A block of at least `size` bytes (1 to kLargest), aligned to kGrain; throws
-// std::bad_alloc when no memory is left.
+// A block of at least `size` bytes, aligned to kGrain; throws std::bad_alloc when no
+// memory is left. A block larger than kLargest comes from the process heap.
 void* Take(size_t size);
-// Gives back a block taken with the same size. When no block is taken any more the
-// chunks go back to the process heap.
+// Gives back a block taken with the same size. When no small block is taken any more
+// the chunks go back to the system.
 void Give(void* block, size_t size) noexcept;
 }  // namespace SmallBlocks

@@ -7,8 +7,6 @@
 #include <memory>
 #include <utility>
 
-static_assert(sizeof(ConfigEntry) <= SmallBlocks::kLargest, "an entry fits a small block");
-
 void* ConfigEntry::operator new(size_t size) { return SmallBlocks::Take(size); }
 
 void ConfigEntry::operator delete(void* entry, size_t size) noexcept { SmallBlocks::Give(entry, size); }
