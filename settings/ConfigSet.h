@@ -56,8 +56,8 @@ void ConfigSet::Walk(Visit&& visit) const {
     // Post-order is node, right, left reversed. Each node is reached once through the
     // tree (iteratively: a tree built from sorted keys is a chain as long as the set),
     // then the list is visited backwards. In a large set nearly every node is a cache
-    // miss: a left child is fetched when it is put aside, and the list is fetched ahead
-    // (entries first, their keys once the entries are in), so that the waits overlap.
+    // miss: a left child is fetched when it is put aside and the list is fetched ahead,
+    // so that the waits overlap.
     const size_t kAhead = 16;
     std::vector<ConfigEntry*> order;
     std::vector<ConfigEntry*> pending;
@@ -74,7 +74,6 @@ void ConfigSet::Walk(Visit&& visit) const {
     }
     for (size_t i = order.size(); i-- > 0;) {
         if (i >= kAhead) __builtin_prefetch(order[i - kAhead]);
-        if (i >= kAhead / 2) __builtin_prefetch(order[i - kAhead / 2]->key.Text());
         if (!visit(*order[i])) return;
     }
 }

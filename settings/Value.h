@@ -129,7 +129,6 @@ protected:
         std::unique_ptr<double> reference;
     };
 
-protected:
     friend class ValueList;
     void CopyFrom(const Value& other);
     // One layout for every stream: Sink and Source carry the words and bytes.
