@@ -7,9 +7,13 @@
 template <class Node, class Compare>
 Node* SplayTree(Node* t, Compare compare) {
     if (!t) return t;
-    Node header;
-    Node* leftMax = &header;
-    Node* rightMin = &header;
+    // The two side trees are built through the link that takes their next node: nodes
+    // before the key hang down the left tree's right edge, nodes after it down the right
+    // tree's left edge. No header node is needed (a node may be costly to construct).
+    Node* leftTree = nullptr;
+    Node* rightTree = nullptr;
+    Node** leftHook = &leftTree;
+    Node** rightHook = &rightTree;
     while (true) {
         const int c = compare(*t);
         if (c < 0) {
@@ -21,8 +25,8 @@ Node* SplayTree(Node* t, Compare compare) {
                 t = y;
                 if (!t->left) break;
             }
-            rightMin->left = t;
-            rightMin = t;
+            *rightHook = t;
+            rightHook = &t->left;
             t = t->left;
         } else if (c > 0) {
             if (!t->right) break;
@@ -33,18 +37,17 @@ Node* SplayTree(Node* t, Compare compare) {
                 t = y;
                 if (!t->right) break;
             }
-            leftMax->right = t;
-            leftMax = t;
+            *leftHook = t;
+            leftHook = &t->right;
             t = t->right;
         } else {
             break;
         }
     }
-    leftMax->right = t->left;
-    rightMin->left = t->right;
-    t->left = header.right;
-    t->right = header.left;
-    header.left = header.right = nullptr;
+    *leftHook = t->left;
+    *rightHook = t->right;
+    t->left = leftTree;
+    t->right = rightTree;
     return t;
 }
 

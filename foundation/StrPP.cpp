@@ -1,10 +1,13 @@
 #include "foundation/StrPP.h"
 #include "environment/Messages.h"
+#include "foundation/SmallBlocks.h"
+#include "foundation/WordScan.h"
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iomanip>
@@ -53,6 +56,34 @@ const char* SkipTolerance(const char* text) {
 }
 
 char emptyText[1] = {0};
+
+// Blocks of the small-block heap begin one byte past its grain, where no block of the
+// process heap (aligned to 8 bytes at least) can begin: the address alone tells which
+// heap a block came from, and the capacity which size it was taken with.
+const uintptr_t kPooledOffset = 1;
+static_assert(SmallBlocks::kGrain == 8, "a process heap block is aligned to at least 8 bytes");
+
+bool IsPooled(const char* block) {
+    return (reinterpret_cast<uintptr_t>(block) & (SmallBlocks::kGrain - 1)) == kPooledOffset;
+}
+
+size_t SlotFor(int capacity) { return static_cast<size_t>(capacity) + kPooledOffset; }
+
+char* NewBlock(int capacity, bool pooled) {
+    if (pooled && SlotFor(capacity) <= SmallBlocks::kLargest)
+        return static_cast<char*>(SmallBlocks::Take(SlotFor(capacity))) + kPooledOffset;
+    return new char[capacity];
+}
+
+void FreeBlock(char* block, int capacity) {
+    if (IsPooled(block)) SmallBlocks::Give(block - kPooledOffset, SlotFor(capacity));
+    else delete[] block;
+}
+
+// The block size that the growth policy gives n characters.
+int CapacityFor(int n) {
+    return (n <= kInitialSize ? kInitialSize : ((n - kInitialSize) / kIncrement + 1) * kIncrement + kInitialSize) + 1;
+}
 }  // namespace
 
 int (*StrPP::upperMap)(int) = std::toupper;
@@ -67,18 +98,42 @@ StrPP::StrPP(unsigned long value) { StrPP::Assign(value); }
 StrPP::StrPP(unsigned int value) { StrPP::Assign(static_cast<unsigned long>(value)); }
 StrPP::StrPP(float value, const char* format) { StrPP::Assign(static_cast<double>(value), format); }
 StrPP::StrPP(double value, const char* format) { StrPP::Assign(value, format); }
-StrPP::~StrPP() { delete[] buffer_; }
+StrPP::~StrPP() { FreeBlock(buffer_, capacity_); }
 
 void StrPP::Grow(int n, int keep) {
     if (capacity_ > n) return;
-    const int payload = n <= kInitialSize ? kInitialSize : ((n - kInitialSize) / kIncrement + 1) * kIncrement + kInitialSize;
-    char* block = new char[payload + 1];
+    // A text of the small-block heap stays there while it fits.
+    Reblock(CapacityFor(n), keep, IsPooled(buffer_));
+}
+
+void StrPP::Reblock(int capacity, int keep, bool pooled) {
+    char* block = NewBlock(capacity, pooled);
     keep = std::min(keep, length_);
-    if (buffer_ && keep > 0) std::memcpy(block, buffer_, keep);
+    if (buffer_ && keep > 0) WordScan::Copy(block, buffer_, keep);
     block[keep] = '\0';
-    delete[] buffer_;
+    FreeBlock(buffer_, capacity_);
     buffer_ = block;
-    capacity_ = payload + 1;
+    capacity_ = capacity;
+}
+
+void StrPP::PlacePooled(const char* from, int n) {
+    n = std::max(0, n);
+    if (IsPooled(buffer_)) {
+        Place(from, n);
+        return;
+    }
+    // from may lie in the old block, which goes only once the text is copied.
+    const int capacity = CapacityFor(n);
+    char* block = NewBlock(capacity, true);
+    WordScan::Copy(block, from, n);
+    FreeBlock(buffer_, capacity_);
+    buffer_ = block;
+    capacity_ = capacity;
+    SetLength(n);
+}
+
+void StrPP::Unpool() {
+    if (IsPooled(buffer_)) Reblock(capacity_, length_, false);
 }
 
 void StrPP::SetLength(int n) {
@@ -87,6 +142,8 @@ void StrPP::SetLength(int n) {
 }
 
 int StrPP::Forget() {
+    // A block still in the small-block heap cannot have been taken (writable access moves
+    // it out first): it is dropped like a heap block that nobody took.
     buffer_ = nullptr;
     length_ = 0;
     capacity_ = 0;
@@ -101,7 +158,7 @@ void StrPP::Place(const char* from, int n) {
         std::memmove(buffer_, from, n);
     } else {
         Grow(n, 0);
-        std::memcpy(buffer_, from, n);
+        WordScan::Copy(buffer_, from, n);
     }
     SetLength(n);
 }
@@ -177,11 +234,13 @@ const char& StrPP::operator[](int i) const { return buffer_ ? buffer_[i] : empty
 
 StrPP::operator char*() {
     if (!buffer_) Grow(0, 0);
+    Unpool();
     return buffer_;
 }
 
 char& StrPP::operator[](int i) {
     if (!buffer_) Grow(0, 0);
+    Unpool();
     return buffer_[i];
 }
 
@@ -229,12 +288,7 @@ StrPP& StrPP::operator+=(char c) { return Append(c); }
 
 int StrPP::Reserve(int n) {
     if (n < length_) return 0;
-    char* block = new char[n + 1];
-    if (buffer_) std::memcpy(block, buffer_, length_);
-    block[length_] = '\0';
-    delete[] buffer_;
-    buffer_ = block;
-    capacity_ = n + 1;
+    Reblock(n + 1, length_, IsPooled(buffer_));
     return n;
 }
 

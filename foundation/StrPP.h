@@ -105,8 +105,18 @@ public:
     static int (*lowerMap)(int);
 
 private:
+    friend class PooledText;
+
     // Makes room for n characters under the growth policy, keeping `keep` of the old ones.
     void Grow(int n, int keep);
+    // Moves the first `keep` characters to a new block of `capacity` bytes, from the
+    // small-block heap when `pooled` and the block is small enough.
+    void Reblock(int capacity, int keep, bool pooled);
+    // Like Place, into a block of the small-block heap (see PooledText).
+    void PlacePooled(const char* from, int n);
+    // Moves a text held in the small-block heap to the process heap: writable access hands
+    // out a pointer that Forget() may turn over to a caller, who frees it with delete[].
+    void Unpool();
     void SetLength(int n);
     // Whether p points into this string's block.
     bool Holds(const char* p) const;

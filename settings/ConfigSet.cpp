@@ -1,9 +1,15 @@
 #include "settings/ConfigSet.h"
+#include "foundation/PooledText.h"
+#include "foundation/SmallBlocks.h"
 #include "foundation/SplayTree.h"
+#include "foundation/WordScan.h"
 #include <cstring>
 #include <memory>
 #include <utility>
-#include <vector>
+
+void* ConfigEntry::operator new(size_t size) { return SmallBlocks::Take(size); }
+
+void ConfigEntry::operator delete(void* entry, size_t size) noexcept { SmallBlocks::Give(entry, size); }
 
 ConfigSet::ConfigSet(const ConfigSet& other) : name(other.name) { *this = other; }
 
@@ -12,8 +18,8 @@ ConfigSet& ConfigSet::operator=(const ConfigSet& other) {
     Clear();
     name = other.name;
     // Re-inserting in post-order rebuilds the same set; the walk keeps no deep recursion.
-    other.PostOrder([this](ConfigEntry& entry) {
-        Set(entry.key, entry.value);
+    other.Walk([this](const ConfigEntry& entry) {
+        Set(entry.key.Text(), entry.value);
         return true;
     });
     return *this;
@@ -26,16 +32,27 @@ void ConfigSet::Clear() {
     root = nullptr;
 }
 
-void ConfigSet::Splay(const char* key) {
-    root = SplayTree(root, [key](const ConfigEntry& node) { return std::strcmp(key, node.key); });
+namespace {
+// The strcmp order of a key against an entry's key.
+int Order(const char* key, size_t length, const ConfigEntry& entry) {
+    const StrPP& other = entry.key;
+    return WordScan::Compare(key, length, PooledText::Data(other), static_cast<size_t>(PooledText::Size(other)));
+}
+}  // namespace
+
+int ConfigSet::Splay(const char* key, size_t length) {
+    root = SplayTree(root, [key, length](const ConfigEntry& node) { return Order(key, length, node); });
+    return root ? Order(key, length, *root) : 1;
 }
 
-ConfigEntry& ConfigSet::Entry(const char* key) {
-    Splay(key);
-    if (root && std::strcmp(key, root->key) == 0) return *root;
+ConfigEntry& ConfigSet::Entry(const char* key) { return Entry(key, std::strlen(key)); }
+
+ConfigEntry& ConfigSet::Entry(const char* key, size_t length) {
+    const int order = Splay(key, length);
+    if (root && order == 0) return *root;
     std::unique_ptr<ConfigEntry> node(new ConfigEntry);
-    node->key = key;
-    root = InsertAtRoot(root, node.release(), root && std::strcmp(key, root->key) < 0);
+    PooledText::Assign(node->key, key, static_cast<int>(length));
+    root = InsertAtRoot(root, node.release(), root && order < 0);
     return *root;
 }
 
@@ -48,30 +65,12 @@ void ConfigSet::Set(const char* key, const Value& value) {
 void ConfigSet::Set(const char* key, Value&& value) { Entry(key).value = std::move(value); }
 
 bool ConfigSet::Remove(const char* key) {
-    Splay(key);
-    if (!root || std::strcmp(key, root->key) != 0) return false;
-    root = RemoveRoot(root, [key](const ConfigEntry& node) { return std::strcmp(key, node.key); });
+    const size_t length = std::strlen(key);
+    if (!root || Splay(key, length) != 0) return false;
+    root = RemoveRoot(root, [key, length](const ConfigEntry& node) { return Order(key, length, node); });
     return true;
 }
 
 ConfigEntry* ConfigSet::Find(const char* key) {
-    Splay(key);
-    return root && std::strcmp(key, root->key) == 0 ? root : nullptr;
-}
-
-void ConfigSet::PostOrder(const std::function<bool(ConfigEntry&)>& visit) const {
-    // Iterative: a tree built from sorted keys is a chain as long as the set.
-    std::vector<std::pair<ConfigEntry*, bool>> stack;
-    if (root) stack.push_back({root, false});
-    while (!stack.empty()) {
-        auto [node, childrenDone] = stack.back();
-        stack.pop_back();
-        if (childrenDone) {
-            if (!visit(*node)) return;
-            continue;
-        }
-        stack.push_back({node, true});
-        if (node->right) stack.push_back({node->right, false});
-        if (node->left) stack.push_back({node->left, false});
-    }
+    return root && Splay(key, std::strlen(key)) == 0 ? root : nullptr;
 }

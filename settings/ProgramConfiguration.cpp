@@ -1,53 +1,27 @@
 #include "settings/ProgramConfiguration.h"
 #include "foundation/FileUtils.h"
 #include "foundation/Owners.h"
-#include "settings/MemoryStorage.h"
 #include "settings/QRVFile.h"
-#include "settings/StorageSet.h"
+#include "settings/SectionReader.h"
+#include "settings/SectionWriter.h"
 #include <cfloat>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 namespace {
 const char* const kSetMarker = "\nConfig Set\n";
+const uint32_t kSetMarkerLength = 12;
 const uint32_t kSaveSectionFlags = 0x102;
 
-// Records reach the temporary file in batches of about this many bytes.
-const uint32_t kBatchBytes = 1 << 20;
-
-// Frames records with a StorageValue as its only prototype; Read() is the value of the last record read.
-class ValueFramer : public StorageSet {
-public:
-    ValueFramer() : StorageSet(0, new StorageValue) {}
-    Value& Read() { return static_cast<StorageValue*>(Current())->value; }
-};
-
-bool IsMarker(const Value& key) { return key.Type() == kString && std::strcmp(key.String(), kSetMarker) == 0; }
-
-// The text form of a key, without a copy when it is a string.
-const char* KeyText(const Value& key, StrPP& scratch) {
-    return key.Type() == kString ? key.String() : key.TextInto(scratch).Text();
+// The text form of a value, without a copy when it is a string.
+const char* TextOf(const Value& value, StrPP& scratch) {
+    return value.Type() == kString ? value.String() : value.TextInto(scratch).Text();
 }
 
 [[noreturn]] void RaiseDamaged() { QRVException(CatalogueText(kMsgWriteMismatch), 1).Throw(); }
-
-// A record whose body is a value held elsewhere. Save writes the store through it the
-// bytes a StorageValue holding a copy would write, without making the copies; Load
-// reads through a ValueFramer, so a view has nothing to read into.
-class ValueView : public Storable {
-public:
-    void Show(const Value& v) { shown = &v; }
-    int Read(Storage&) override { return 0; }
-    int Write(Storage& storage) const override { return shown->WriteAsCopy(storage); }
-    uint32_t TypeId() const override { return StorageValue::kTypeId; }
-    uint32_t StorageSize() const override { return shown->StorageSize(); }
-    void Assign(const Storable&) override {}
-
-private:
-    const Value* shown = nullptr;
-};
 
 // The stored value a typed look-up converts: a list stands for its first element.
 const Value& Scalar(const Value& value) { return value.Type() == kList ? value.List()->At(0) : value; }
@@ -146,8 +120,8 @@ int ProgramConfiguration::RemoveEntry(const char* key) {
 
 void ProgramConfiguration::CollectEntries(const char* prefix, EList<ConfigEntry*>& found) {
     Lock hold(lock);
-    CurrentSet().PostOrder([&](ConfigEntry& entry) {
-        if (std::strstr(entry.key, prefix) != entry.key.Text()) return true;
+    CurrentSet().Walk([&](ConfigEntry& entry) {
+        if (std::strstr(entry.key.Text(), prefix) != entry.key.Text()) return true;
         const int before = found.last;
         found.Append(&entry);
         return found.last != before;
@@ -159,8 +133,8 @@ void ProgramConfiguration::CopyCurrentToFirst() {
     if (current == 0) return;
     ConfigSet& first = (*sets)[0];
     first.Clear();
-    CurrentSet().PostOrder([&](ConfigEntry& entry) {
-        first.Set(entry.key, entry.value);
+    CurrentSet().Walk([&](const ConfigEntry& entry) {
+        first.Set(entry.key.Text(), entry.value);
         return true;
     });
 }
@@ -186,30 +160,30 @@ int ProgramConfiguration::LoadFrom(const char* fileName) {
     AddSet(*loaded, "default");
     int into = 0;
     StrPP scratch;
-    // Keys and values have framers of their own: a key's string is read over the last
-    // one's, and a value is moved into its entry.
-    ValueFramer keys;
-    ValueFramer values;
-    while (!section->AtEnd()) {
-        if (!section->ReadRecord(keys)) RaiseDamaged();
-        const Value& key = keys.Read();
+    SectionReader reader(*section);
+    // An entry's value is read straight into its entry (the load is discarded whole when
+    // a record is damaged).
+    const std::string_view marker(kSetMarker, kSetMarkerLength);
+    Value setName;
+    while (!reader.AtEnd()) {
+        std::string_view key;
+        bool isString = false;
+        if (!reader.KeyRecord(key, isString)) RaiseDamaged();
         // A key that ends the section has no value to set.
-        if (section->AtEnd()) break;
-        if (!section->ReadRecord(values)) RaiseDamaged();
-        Value& value = values.Read();
-        const char* keyText = KeyText(key, scratch);
-        if (!*keyText) continue;
-        if (!IsMarker(key)) {
-            (*loaded)[into].Set(keyText, std::move(value));
+        if (reader.AtEnd()) break;
+        const bool empty = key.empty();
+        if (!empty && !(isString && key == marker)) {
+            if (!reader.Record((*loaded)[into].Entry(key.data(), key.size()).value)) RaiseDamaged();
             continue;
         }
-        StrPP setName;
-        value.TextInto(setName);
+        if (!reader.Record(setName)) RaiseDamaged();
+        if (empty) continue;
+        const char* name = TextOf(setName, scratch);
         into = -1;
         for (int i = 0; i <= loaded->last && into < 0; ++i)
-            if (std::strcmp((*loaded)[i].name, setName) == 0) into = i;
+            if (std::strcmp((*loaded)[i].name.Text(), name) == 0) into = i;
         if (into < 0) {
-            AddSet(*loaded, setName);
+            AddSet(*loaded, name);
             into = loaded->last;
         }
     }
@@ -261,33 +235,19 @@ int ProgramConfiguration::WriteTo(const char* temporary) {
     Section* section = file.GetSection(kSaveSectionFlags, kSettingsSection);
     if (!section && file.WriteFailed()) refuse();
     if (!section) return 0;
-    ValueView* record = new ValueView;
-    StorageSet framing(0, record);
-    MemoryStorage batch;
-    auto flush = [&]() {
-        if (batch.Length() > 0 && !section->Append(batch)) refuse();
-        batch.Empty();
-    };
-    auto put = [&](const Value& v) {
-        record->Show(v);
-        if (!framing.WriteRecord(batch)) refuse();
-        if (batch.Length() >= kBatchBytes) flush();
-    };
-    const Value marker(kSetMarker);
-    Value key(kSetMarker);  // every key goes through this one string value
+    SectionWriter out(*section);
     for (int i = 0; i <= sets->last; ++i) {
         const ConfigSet& set = (*sets)[i];
-        put(marker);
-        key = set.name;
-        put(key);
-        set.PostOrder([&](ConfigEntry& entry) {
-            key = entry.key;
-            put(key);
-            put(entry.value);
-            return true;
-        });
+        bool written = out.Text(kSetMarker, kSetMarkerLength) && out.Text(set.name.Text(), set.name.Length());
+        if (written) {
+            set.Walk([&](const ConfigEntry& entry) {
+                written = out.Text(entry.key.Text(), entry.key.Length()) && out.Record(entry.value);
+                return written;
+            });
+        }
+        if (!written) refuse();
     }
-    flush();
+    if (!out.Flush()) refuse();
     file.Close(true);
     return 1;
 }

@@ -159,6 +159,10 @@ int Section::Append(Storage& source) {
     });
 }
 
+int Section::Append(const void* bytes, uint32_t count) {
+    return WriteAtCursor(count, [&]() { return file.WriteBytes(bytes, count); });
+}
+
 int Section::WriteRecord(StorageSet& set) {
     if (!set.Current()) return 0;
     return WriteAtCursor(set.Current()->StorageSize() + kRecordOverhead, [&]() { return set.WriteRecord(file); });

@@ -43,6 +43,8 @@ public:
     virtual void AfterCreate() {}
     virtual int Append(Section& source);
     virtual int Append(Storage& source);
+    // Appends (or, inside the data, inserts) count bytes at the cursor in one write.
+    int Append(const void* bytes, uint32_t count);
     virtual int WriteRecord(StorageSet& set);
     virtual int CopyRestTo(Storage& target);
     virtual int ReadRecord(StorageSet& set);
@@ -70,6 +72,7 @@ public:
     uint32_t Used() const { return used; }
     uint32_t Cursor() const { return cursor; }
     uint32_t Number() const { return number; }
+    QRVFile& File() const { return file; }
     Section* Next() const { return next; }
     Section* Previous() const { return previous; }
 

@@ -222,6 +222,7 @@ int FileStorage::WriteBytes(const void* data, uint32_t count) {
         return 0;
     }
     const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    if (count >= kWindow) return WriteThrough(bytes, count) ? 1 : 0;
     while (count > 0) {
         if (!MoveWindow(position)) return 0;
         const uint32_t offset = position - windowStart;
@@ -247,6 +248,7 @@ int FileStorage::ReadBytes(void* data, uint32_t count) {
         error = kStorageEnd;
         return 0;
     }
+    if (count >= kWindow) return ReadThrough(bytes, count) ? 1 : 0;
     while (count > 0) {
         if (!MoveWindow(position) || (!windowLoaded && !LoadWindow())) return 0;
         const uint32_t offset = position - windowStart;
@@ -257,6 +259,27 @@ int FileStorage::ReadBytes(void* data, uint32_t count) {
         count -= k;
     }
     return 1;
+}
+
+bool FileStorage::WriteThrough(const unsigned char* data, uint32_t count) {
+    if (!WriteBack()) return false;
+    if (!WriteAt(file.Get(), position, data, count)) return Refuse();
+    windowLoaded = false;
+    position += count;
+    onDisk = std::max(onDisk, position);
+    length = std::max(length, position);
+    return true;
+}
+
+bool FileStorage::ReadThrough(unsigned char* data, uint32_t count) {
+    if (!WriteBack()) return false;
+    DWORD read = 0;
+    if (!ReadAt(file.Get(), position, data, count, read) || read != count) {
+        error = kStorageEnd;
+        return false;
+    }
+    position += count;
+    return true;
 }
 
 int FileStorage::Seek(int32_t offset, int origin) { return SeekWithin(offset, origin, readOnly ? length : kLargest); }

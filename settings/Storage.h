@@ -135,6 +135,10 @@ private:
     bool Refuse();
     // Adds [offset, offset + count) of the window to its pending run.
     void Pend(uint32_t offset, uint32_t count);
+    // A request of a window or more goes between the caller's buffer and the file in one
+    // call, once the window's pending bytes are written; the window is reloaded after it.
+    bool WriteThrough(const unsigned char* data, uint32_t count);
+    bool ReadThrough(unsigned char* data, uint32_t count);
 
     ScopedHandle file;
     StrPP name;

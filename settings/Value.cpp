@@ -1,5 +1,9 @@
 #include "settings/Value.h"
 #include "environment/Messages.h"
+#include "foundation/PooledText.h"
+#include "foundation/WordScan.h"
+#include "settings/SectionReader.h"
+#include "settings/SectionWriter.h"
 #include "settings/Storage.h"
 #include <algorithm>
 #include <climits>
@@ -10,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 // Elements reserved at once for a list read from storage; a damaged count cannot
@@ -19,6 +24,43 @@ const int kListReadAhead = 1024;
 [[noreturn]] void Raise(const StrPP& text) { QRVException(text, 1).Throw(); }
 // A count or a read that the rest of the stream cannot satisfy: the file is damaged.
 [[noreturn]] void RaiseDamaged() { Raise(CatalogueText(kMsgWriteMismatch)); }
+
+// A value's words and bytes through a stream, each as the stream takes it.
+class StorageSink {
+public:
+    explicit StorageSink(Storage& s) : storage(s) {}
+    bool Word(uint32_t w) { return storage.Write(static_cast<unsigned long>(w)); }
+    bool Real(double d) { return storage.Write(d); }
+    bool Bytes(const void* data, uint32_t n) { return storage.WriteBytes(data, n); }
+
+private:
+    Storage& storage;
+};
+
+// A value's words and bytes from a stream, each as the stream delivers it.
+class StorageSource {
+public:
+    explicit StorageSource(Storage& s) : storage(s) {}
+    bool Word(uint32_t& w) {
+        unsigned long read = 0;
+        if (!storage.Read(read)) return false;
+        w = static_cast<uint32_t>(read);
+        return true;
+    }
+    bool Real(double& d) { return storage.Read(d); }
+    bool Bytes(void* into, uint32_t n) { return storage.ReadBytes(into, n); }
+    // n bytes (no more than Remaining()), valid until the next call; null when unreadable.
+    const char* Take(uint32_t n) {
+        if (n == 0) return "";
+        if (scratch.size() < n) scratch.resize(n);
+        return storage.ReadBytes(scratch.data(), n) ? scratch.data() : nullptr;
+    }
+    uint32_t Remaining() const { return storage.Remaining(); }
+
+private:
+    Storage& storage;
+    std::vector<char> scratch;
+};
 }  // namespace
 
 StrPP NumberFormat::PatternFor(int decimals) {
@@ -27,19 +69,23 @@ StrPP NumberFormat::PatternFor(int decimals) {
     return pattern;
 }
 
-Value::Value(bool b, bool flag) : word(b ? 1 : 0), typeWord(kBool | (flag ? kValueFlag : 0)) {}
-Value::Value(int i, bool flag) : word(i), typeWord(kInt | (flag ? kValueFlag : 0)) {}
+Value::Value(bool b, bool flag) : typeWord(kBool | (flag ? kValueFlag : 0)) { word = b ? 1 : 0; }
+Value::Value(int i, bool flag) : typeWord(kInt | (flag ? kValueFlag : 0)) { word = i; }
 Value::Value(uint32_t lowHalf, uint32_t highHalf, bool flag) : typeWord(kReal | (flag ? kValueFlag : 0)) {
     const uint64_t bits = (uint64_t(highHalf) << 32) | lowHalf;
     std::memcpy(&real, &bits, sizeof real);
 }
 Value::Value(double d, bool flag) : real(d), typeWord(kReal | (flag ? kValueFlag : 0)) {}
-Value::Value(const char* s, bool flag) : text(new StrPP(s ? s : "")), typeWord(kString | (flag ? kValueFlag : 0)) {}
-Value::Value(const StrPP& s, bool flag) : text(new StrPP(s)), typeWord(kString | (flag ? kValueFlag : 0)) {}
-Value::Value(ValueList* takenList, bool flag)
-    : list(takenList ? takenList : new ValueList), typeWord(kList | (flag ? kValueFlag : 0)) {}
+Value::Value(const char* s, bool flag) : typeWord(kString | (flag ? kValueFlag : 0)) {
+    text = PooledText::New(s ? s : "", s ? static_cast<int>(std::strlen(s)) : 0);
+}
+Value::Value(const StrPP& s, bool flag) : typeWord(kString | (flag ? kValueFlag : 0)) { text = PooledText::New(s); }
+Value::Value(ValueList* takenList, bool flag) : typeWord(kList | (flag ? kValueFlag : 0)) {
+    list = takenList ? takenList : new ValueList;
+}
 Value::Value(const void* data, uint32_t count, bool flag)
-    : bytes(new unsigned char[count ? count : 1]), byteCount(count), typeWord(kBinary | (flag ? kValueFlag : 0)) {
+    : byteCount(count), typeWord(kBinary | (flag ? kValueFlag : 0)) {
+    bytes = new unsigned char[count ? count : 1];
     if (count) std::memcpy(bytes, data, count);
 }
 
@@ -51,42 +97,49 @@ Value::Value(const Value& other) : Numbered() {
 }
 
 Value::Value(Value&& other) noexcept
-    : Numbered(), word(std::exchange(other.word, 0)), real(std::exchange(other.real, 0.0)),
-      text(std::exchange(other.text, nullptr)), list(std::exchange(other.list, nullptr)),
-      bytes(std::exchange(other.bytes, nullptr)), byteCount(std::exchange(other.byteCount, 0u)),
+    : Numbered(), payload(std::exchange(other.payload, 0)), real(std::exchange(other.real, 0.0)),
+      byteCount(std::exchange(other.byteCount, 0u)),
       typeWord(std::exchange(other.typeWord, kNone | kValueFlag) | kValueFlag),
       format(std::exchange(other.format, nullptr)), firstText(std::exchange(other.firstText, nullptr)) {}
 
 Value::~Value() {
-    delete text;
-    delete list;
-    delete[] bytes;
+    FreePayload();
     delete format;
     delete firstText;
-    delete secondText;
-    delete reference;
+    delete rare;
 }
 
+void Value::FreePayload() noexcept {
+    switch (Type()) {
+        case kString: PooledText::Delete(text); break;
+        case kList: delete list; break;
+        case kBinary: delete[] bytes; break;
+        default: break;
+    }
+    payload = 0;
+}
+
+// Into a value without a payload.
 void Value::CopyFrom(const Value& other) {
-    word = other.word;
     real = other.real;
     byteCount = other.byteCount;
     typeWord = other.typeWord;
-    text = other.text ? new StrPP(*other.text) : nullptr;
-    list = other.list ? new ValueList(*other.list) : nullptr;
-    bytes = nullptr;
-    if (other.bytes) {
-        bytes = new unsigned char[byteCount ? byteCount : 1];
-        std::memcpy(bytes, other.bytes, byteCount);
+    switch (other.Type()) {
+        case kString: text = other.text ? PooledText::New(*other.text) : nullptr; break;
+        case kList: list = other.list ? new ValueList(*other.list) : nullptr; break;
+        case kBinary:
+            if (other.bytes) {
+                bytes = new unsigned char[byteCount ? byteCount : 1];
+                std::memcpy(bytes, other.bytes, byteCount);
+            }
+            break;
+        default: payload = other.payload; break;
     }
 }
 
 void Value::Swap(Value& other) noexcept {
-    std::swap(word, other.word);
+    std::swap(payload, other.payload);
     std::swap(real, other.real);
-    std::swap(text, other.text);
-    std::swap(list, other.list);
-    std::swap(bytes, other.bytes);
     std::swap(byteCount, other.byteCount);
     std::swap(typeWord, other.typeWord);
 }
@@ -134,12 +187,14 @@ Value& Value::operator=(double d) {
 
 Value& Value::operator=(const StrPP& s) {
     if (this == &ErrorValue::Shared()) return *this;
-    if (Type() != kString || !text) {
-        Clear();
-        text = new StrPP;
-        typeWord = kString | kValueFlag;
+    if (Type() == kString && text) {
+        PooledText::Assign(*text, s.Text(), s.Length());
+        return *this;
     }
-    *text = s;
+    StrPP* fresh = PooledText::New(s);
+    Clear();
+    text = fresh;
+    typeWord = kString | kValueFlag;
     return *this;
 }
 
@@ -147,14 +202,8 @@ void Value::Clear() {
     if (this == &ErrorValue::Shared()) return;
     if (Type() == kString && !text) FatalError("Attempting to delete a null EString");
     if (Type() == kList && !list) FatalError("Attempting to delete a null ValueList");
-    delete text;
-    delete list;
-    delete[] bytes;
-    text = nullptr;
-    list = nullptr;
-    bytes = nullptr;
+    FreePayload();
     byteCount = 0;
-    word = 0;
     real = 0;
     typeWord = kNone | kValueFlag;
 }
@@ -164,26 +213,28 @@ void Value::SetFormat(const NumberFormat& numberFormat) {
     format = new NumberFormat(numberFormat);
 }
 
-void Value::SetTexts(const StrPP& first, const StrPP& second) {
-    delete firstText;
-    delete secondText;
-    firstText = new StrPP(first);
-    secondText = new StrPP(second);
+Value::Rare& Value::RareParts() {
+    if (!rare) rare = new Rare;
+    return *rare;
 }
 
-void Value::SetReference(double value) {
-    delete reference;
-    reference = new double(value);
+void Value::SetTexts(const StrPP& first, const StrPP& second) {
+    std::unique_ptr<StrPP> kept(new StrPP(second));
+    delete firstText;
+    firstText = new StrPP(first);
+    RareParts().secondText = std::move(kept);
 }
+
+void Value::SetReference(double value) { RareParts().reference.reset(new double(value)); }
 
 StrPP Value::NumberText(bool applyRelative) const {
     const NumberFormat& f = *format;
     const bool isReal = Type() == kReal;
     double x = isReal ? real : static_cast<double>(word);
     long long i = word;
-    if (f.relative && applyRelative && reference) {
-        x -= *reference;
-        i -= static_cast<long long>(*reference);
+    if (f.relative && applyRelative && rare && rare->reference) {
+        x -= *rare->reference;
+        i -= static_cast<long long>(*rare->reference);
     }
     if (f.impliedDecimals >= 0) {
         const double scale = std::pow(10.0, f.impliedDecimals);
@@ -268,7 +319,7 @@ StrPP& Value::Render(StrPP& out, bool applyRelative) const {
                 out.Assign(real, "");
             }
             if (format && firstText) out = *firstText + out;
-            if (format && secondText) out += *secondText;
+            if (format && rare && rare->secondText) out += *rare->secondText;
             break;
         case kString: out = String(); break;
         case kList: out = "List"; break;
@@ -295,99 +346,125 @@ uint32_t Value::StorageSize() const {
     }
 }
 
-int Value::Write(Storage& storage) const { return WriteWith(storage, 0); }
+int Value::Write(Storage& storage) const {
+    StorageSink sink(storage);
+    return WriteWith(sink, 0);
+}
 
-int Value::WriteAsCopy(Storage& storage) const { return WriteWith(storage, kValueFlag); }
+int Value::WriteAsCopy(Storage& storage) const {
+    StorageSink sink(storage);
+    return WriteWith(sink, kValueFlag);
+}
 
-int Value::WriteWith(Storage& storage, uint32_t flag) const {
+int Value::WriteAsCopy(SectionWriter& writer) const { return WriteWith(writer, kValueFlag); }
+
+template <class Sink>
+int Value::WriteWith(Sink& out, uint32_t flag) const {
     const ValueType type = Type();
     if (type < kNone || type > kBinary) Raise("Unknown Value type on write.");
-    if (!storage.Write(static_cast<unsigned long>(typeWord | flag))) return 0;
+    if (!out.Word(typeWord | flag)) return 0;
     switch (type) {
         case kBool:
-        case kInt: return storage.Write(static_cast<unsigned long>(static_cast<uint32_t>(word)));
-        case kReal: return storage.Write(real);
+        case kInt: return out.Word(static_cast<uint32_t>(word));
+        case kReal: return out.Real(real);
         case kString: {
             const uint32_t n = static_cast<uint32_t>(text ? text->Length() : 0);
-            return storage.Write(static_cast<unsigned long>(n)) && storage.WriteBytes(String(), n);
+            return out.Word(n) && out.Bytes(String(), n);
         }
         case kList:
-            if (!storage.Write(static_cast<long>(list->Count()))) return 0;
+            if (!out.Word(static_cast<uint32_t>(list->Count()))) return 0;
             for (int i = 0; i < list->Count(); ++i)
-                if (!list->data[i].WriteWith(storage, flag)) return 0;
+                if (!list->data[i].WriteWith(out, flag)) return 0;
             return 1;
-        case kBinary:
-            return storage.Write(static_cast<unsigned long>(byteCount)) && storage.WriteBytes(bytes, byteCount);
+        case kBinary: return out.Word(byteCount) && out.Bytes(bytes, byteCount);
         default: return 1;
     }
 }
 
-int Value::Read(Storage& storage) { return ReadAt(storage, 0); }
+int Value::Read(Storage& storage) {
+    StorageSource source(storage);
+    return ReadFrom(source, 0);
+}
 
-int Value::ReadAt(Storage& storage, int depth) {
-    unsigned long tag = 0;
-    if (!storage.Read(tag)) return 0;
-    const uint32_t type = static_cast<uint32_t>(tag) & ~kValueFlag;
+int Value::Read(SectionReader& reader) { return ReadFrom(reader, 0); }
+
+bool Value::Become(uint32_t type) {
+    if (this == &ErrorValue::Shared()) return false;
+    FreePayload();
+    byteCount = 0;
+    real = 0;
+    typeWord = type | kValueFlag;
+    return true;
+}
+
+// The payload is read whole before the value changes, so that a damaged one leaves it as it was.
+template <class Source>
+int Value::ReadFrom(Source& in, int depth) {
+    uint32_t tag = 0;
+    if (!in.Word(tag)) return 0;
+    const uint32_t type = tag & ~kValueFlag;
     if (type < kNone || type > kBinary) Raise("Unknown Value type on read.  This file may be corrupted.");
-    Value read;
     switch (type) {
         case kBool:
         case kInt: {
-            unsigned long w = 0;
-            if (!storage.Read(w)) RaiseDamaged();
-            read.word = static_cast<int32_t>(w);
+            uint32_t w = 0;
+            if (!in.Word(w)) RaiseDamaged();
+            if (Become(type)) word = static_cast<int32_t>(w);
             break;
         }
-        case kReal:
-            if (!storage.Read(read.real)) RaiseDamaged();
+        case kReal: {
+            double d = 0;
+            if (!in.Real(d)) RaiseDamaged();
+            if (Become(type)) real = d;
             break;
+        }
         case kString: {
-            unsigned long n = 0;
-            if (!storage.Read(n) || n > storage.Remaining() || n > INT_MAX) RaiseDamaged();
-            // A string read over a string reuses its string object and block (this value
-            // is None until the read completes).
+            uint32_t n = 0;
+            if (!in.Word(n) || n > in.Remaining() || n > INT_MAX) RaiseDamaged();
+            const char* read = in.Take(n);
+            if (!read) RaiseDamaged();
+            // The text ends at its first zero byte, as a terminated buffer would.
+            const int shown = static_cast<int>(WordScan::Length(read, n));
             if (Type() == kString && text) {
-                read.text = std::exchange(text, nullptr);
-                typeWord = kNone | kValueFlag;
+                // A string read over a string reuses its string object and block.
+                StrPP* kept = std::exchange(text, nullptr);
+                Become(type);  // never the shared ErrorValue, which holds no string
+                text = kept;
+                PooledText::Assign(*text, read, shown);
             } else {
-                read.text = new StrPP;
-            }
-            read.text->Fill('\0', static_cast<int>(n));
-            if (n > 0) {
-                char* into = *read.text;
-                if (!storage.ReadBytes(into, static_cast<uint32_t>(n))) RaiseDamaged();
-                // The text ends at its first zero byte, as a terminated buffer would.
-                const size_t shown = ::strnlen(into, n);
-                if (shown < n) read.text->Left(static_cast<int>(shown));
+                StrPP* fresh = PooledText::New(read, shown);
+                if (Become(type)) text = fresh;
+                else PooledText::Delete(fresh);
             }
             break;
         }
         case kList: {
-            long n = 0;
-            if (!storage.Read(n) || n < 0 || static_cast<unsigned long>(n) > storage.Remaining() / 4 ||
-                depth >= kMaxListDepth)
+            uint32_t n = 0;
+            if (!in.Word(n) || static_cast<int32_t>(n) < 0 || n > in.Remaining() / 4 || depth >= kMaxListDepth)
                 RaiseDamaged();
-            read.list = new ValueList;
-            read.list->Reserve(static_cast<int>(std::min<long>(n, kListReadAhead)));
-            for (long i = 0; i < n; ++i) {
+            std::unique_ptr<ValueList> items(new ValueList);
+            items->Reserve(static_cast<int>(std::min<uint32_t>(n, kListReadAhead)));
+            for (uint32_t i = 0; i < n; ++i) {
                 Value element;
-                if (!element.ReadAt(storage, depth + 1)) RaiseDamaged();
-                read.list->Append(std::move(element));
+                if (!element.ReadFrom(in, depth + 1)) RaiseDamaged();
+                items->Append(std::move(element));
             }
+            if (Become(type)) list = items.release();
             break;
         }
         case kBinary: {
-            unsigned long n = 0;
-            if (!storage.Read(n) || n > storage.Remaining()) RaiseDamaged();
-            read.byteCount = static_cast<uint32_t>(n);
-            read.bytes = new unsigned char[n ? n : 1];
-            if (n > 0 && !storage.ReadBytes(read.bytes, read.byteCount)) RaiseDamaged();
+            uint32_t n = 0;
+            if (!in.Word(n) || n > in.Remaining()) RaiseDamaged();
+            std::unique_ptr<unsigned char[]> block(new unsigned char[n ? n : 1]);
+            if (n > 0 && !in.Bytes(block.get(), n)) RaiseDamaged();
+            if (Become(type)) {
+                bytes = block.release();
+                byteCount = n;
+            }
             break;
         }
-        default: break;
+        default: Become(type); break;
     }
-    read.typeWord = type | kValueFlag;
-    *this = std::move(read);
     return 1;
 }
 

@@ -5,8 +5,11 @@
 #include "foundation/Export.h"
 #include "foundation/StrPP.h"
 #include <cstdint>
+#include <memory>
 
 class Storage;
+class SectionReader;
+class SectionWriter;
 
 enum ValueType : uint32_t {
     kNone = 0x80,
@@ -78,7 +81,11 @@ public:
     int Write(Storage& storage) const;
     // Writes what a copy of this value would (the flag set at every level) without making one.
     int WriteAsCopy(Storage& storage) const;
+    // The same bytes, framed in memory for a settings section.
+    int WriteAsCopy(SectionWriter& writer) const;
     int Read(Storage& storage);
+    // Reads a value of a settings section from memory, as Read(Storage&) reads it from the file.
+    int Read(SectionReader& reader);
     uint32_t StorageSize() const;
 
     // Lists nested deeper than this in a file are taken as damage rather than recursed into.
@@ -86,11 +93,11 @@ public:
 
     uint32_t TypeWord() const { return typeWord; }
     ValueType Type() const { return static_cast<ValueType>(typeWord & ~kValueFlag); }
-    int32_t Word() const { return word; }
+    int32_t Word() const { return Type() == kBool || Type() == kInt ? word : 0; }
     double Real() const { return real; }
-    const char* String() const { return text ? text->Text() : ""; }
-    ValueList* List() const { return list; }
-    const unsigned char* Bytes() const { return bytes; }
+    const char* String() const { return Type() == kString && text ? text->Text() : ""; }
+    ValueList* List() const { return Type() == kList ? list : nullptr; }
+    const unsigned char* Bytes() const { return Type() == kBinary ? bytes : nullptr; }
     uint32_t ByteCount() const { return byteCount; }
 
     void SetFormat(const NumberFormat& format);
@@ -115,24 +122,42 @@ public:
     bool IsTrue() const { return Type() == kBool && word == 1; }
 
 protected:
+    // The second text and the reference number: set on few values and carried by neither
+    // copies nor moves, so they wait apart and a value stays small.
+    struct Rare {
+        std::unique_ptr<StrPP> secondText;
+        std::unique_ptr<double> reference;
+    };
+
     friend class ValueList;
     void CopyFrom(const Value& other);
-    int WriteWith(Storage& storage, uint32_t flag) const;
-    int ReadAt(Storage& storage, int depth);
+    // One layout for every stream: Sink and Source carry the words and bytes.
+    template <class Sink> int WriteWith(Sink& sink, uint32_t flag) const;
+    template <class Source> int ReadFrom(Source& source, int depth);
+    // Drops the payload and takes the type of a value just read, flag set; false for the
+    // shared ErrorValue, which no read changes.
+    bool Become(uint32_t type);
+    // Frees the string, list or bytes that the type owns and zeroes the payload word.
+    void FreePayload() noexcept;
     StrPP NumberText(bool applyRelative) const;
     StrPP& Render(StrPP& out, bool applyRelative) const;
+    Rare& RareParts();
 
-    int32_t word = 0;
+    // The payload word: the integer of a Bool or Int, or the string, list or bytes that
+    // the type owns; only the type's member is read. Zero when unused.
+    union {
+        uintptr_t payload = 0;
+        int32_t word;
+        StrPP* text;
+        ValueList* list;
+        unsigned char* bytes;
+    };
     double real = 0;
-    StrPP* text = nullptr;
-    ValueList* list = nullptr;
-    unsigned char* bytes = nullptr;
     uint32_t byteCount = 0;
     uint32_t typeWord = kNone;
     NumberFormat* format = nullptr;
     StrPP* firstText = nullptr;
-    StrPP* secondText = nullptr;
-    double* reference = nullptr;
+    Rare* rare = nullptr;
 };
 
 // Elements are whole values; appending copies (or takes) the value and sets its flag.

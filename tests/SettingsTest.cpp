@@ -162,7 +162,8 @@ TEST(Settings, LoadReadsOnOverEmptyAndDanglingKeys) {
     EXPECT_EQ(loaded.SetCount(), 1);
 }
 
-// Long texts (beyond the 32767 that once cut them) and deeply nested lists survive the
+// Long texts (beyond the 32767 that once cut them), deeply nested lists, and entries whose
+// records lie across the pieces that a load reads ahead, at every offset, survive the
 // store and its file whole.
 TEST(Settings, LargeValuesRoundTrip) {
     TempFolder temp;
@@ -178,9 +179,21 @@ TEST(Settings, LargeValuesRoundTrip) {
     ProgramConfiguration store("a", "b");
     store.SetEntry(longKey.c_str(), Value(longText.c_str()));
     store.SetEntry("nested", nested);
+    for (int i = 0; i < 40000; ++i) {
+        const std::string key = std::string(1 + i % 151, 'k') + std::to_string(i);
+        if (i % 2) store.SetEntry(key.c_str(), Value(std::string(i % 97, 'v').c_str()));
+        else store.SetEntry(key.c_str(), Value(i));
+    }
     ASSERT_EQ(store.Save(path.c_str()), 1);
     ProgramConfiguration loaded("a", "b");
     ASSERT_EQ(loaded.Load(path.c_str()), 1);
+    int same = 0;
+    store.CurrentSet().PostOrder([&](ConfigEntry& entry) {
+        Value v;
+        same += loaded.LookUp(entry.key.Text(), "", v) == 1 && (v == entry.value).IsTrue();
+        return true;
+    });
+    EXPECT_EQ(same, 40002);
     StrPP text;
     ASSERT_EQ(loaded.LookUpText(longKey.c_str(), "", text), 1);
     EXPECT_EQ(text.Length(), static_cast<int>(longText.size()));

@@ -70,6 +70,21 @@ TEST(FileStorage, WritesCrossingWindowsLandContiguously) {
     }
     const std::string onDisk = ReadFileText(temp / "big.qrv");
     EXPECT_EQ(onDisk, std::string(pattern.begin(), pattern.end()));
+    // A window's worth or more goes to the file directly: bytes written into the window
+    // before must not land over it later, nor the window show what it replaced.
+    auto s = Open(temp / "big.qrv");
+    char head[4];
+    ASSERT_TRUE(s->ReadBytes(head, 4));
+    ASSERT_TRUE(s->Seek(10, 0));
+    ASSERT_TRUE(s->WriteBytes("pending", 7));
+    const std::vector<char> fill(70000, 'z');
+    ASSERT_TRUE(s->Seek(0, 0));
+    ASSERT_TRUE(s->WriteBytes(fill.data(), static_cast<uint32_t>(fill.size())));
+    ASSERT_TRUE(s->Seek(8, 0));
+    ASSERT_TRUE(s->ReadBytes(head, 4));
+    EXPECT_EQ(std::string(head, 4), "zzzz");
+    s.reset();
+    EXPECT_EQ(ReadFileText(temp / "big.qrv").substr(0, fill.size()), std::string(fill.begin(), fill.end()));
 }
 
 TEST(FileStorage, OverwriteInsideAndSeekRules) {

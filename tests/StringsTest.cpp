@@ -1,7 +1,16 @@
+#include "foundation/PooledText.h"
 #include "foundation/StrPP.h"
+#include "foundation/WordScan.h"
+#include "settings/ConfigSet.h"
+#include <windows.h>
+#include <malloc.h>
 #include <gtest/gtest.h>
+#include <atomic>
+#include <cstring>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 TEST(Strings, GrowthPolicy) {
@@ -24,6 +33,16 @@ TEST(Strings, GrowthPolicy) {
     t.Compact();
     EXPECT_EQ(t.Capacity(), 25);
     EXPECT_STREQ(t.Text(), "0123456789abcdefghijklmn");
+    // A text of the small-block heap grows by the same steps, also past that heap's largest block.
+    StrPP heap;
+    StrPP pooled;
+    PooledText::Assign(pooled, "", 0);
+    for (int i = 0; i < 300; ++i) {
+        heap += char('a' + i % 26);
+        pooled += char('a' + i % 26);
+        ASSERT_EQ(pooled.Capacity(), heap.Capacity()) << i;
+    }
+    EXPECT_STREQ(pooled.Text(), heap.Text());
 }
 
 TEST(Strings, AppendingReusesBlockUntilFull) {
@@ -185,13 +204,61 @@ TEST(Strings, ConstStringRefusesChanges) {
     EXPECT_STREQ(fixed, "FIXED");
 }
 
+// The taker of a block frees it with delete[]: even a text that lived in the small-block
+// heap (as the keys of a settings set do) is handed over as a block of the C runtime's heap.
 TEST(Strings, ForgetHandsOverTheBlock) {
-    StrPP s("owned");
-    char* block = static_cast<char*>(s);
-    EXPECT_EQ(s.Forget(), 0);
-    EXPECT_EQ(s.Length(), 0);
-    EXPECT_STREQ(s.Text(), "");
-    EXPECT_STREQ(block, "owned");
-    delete[] block;
+    StrPP plain("owned");
+    StrPP pooled;
+    PooledText::Assign(pooled, "owned", 5);
+    for (StrPP* s : {&plain, &pooled}) {
+        char* block = static_cast<char*>(*s);
+        EXPECT_EQ(s->Forget(), 0);
+        EXPECT_EQ(s->Length(), 0);
+        EXPECT_STREQ(s->Text(), "");
+        EXPECT_STREQ(block, "owned");
+        EXPECT_TRUE(::HeapValidate(reinterpret_cast<HANDLE>(_get_heap_handle()), 0, block));
+        delete[] block;
+    }
+}
+
+// Keys are ordered by a comparison that reads eight bytes at a time; it must give strcmp's
+// order for every pair: prefixes, bytes above 0x7F, zero bytes inside the given length.
+TEST(Strings, WordCompareOrdersAsStrcmp) {
+    const std::vector<std::string> texts = {
+        "", "a", "b", "ab", "abcdefgh", "abcdefgi", "abcdefghi", "abcdefgh\x80", "\xff", "Program.Bench.1",
+        "Program.Bench.10", "Program.Bench.2", std::string("ab\0cd", 5), std::string("ab\0ce", 5),
+        std::string("abcdefgh\0x", 10), "abcdefghabcdefgh", "abcdefghabcdefghz", "abcdefghabcdefgh\x90"};
+    auto sign = [](int order) { return (order > 0) - (order < 0); };
+    for (const std::string& a : texts) {
+        for (const std::string& b : texts) {
+            const int expected = sign(std::strcmp(a.c_str(), b.c_str()));
+            EXPECT_EQ(WordScan::Compare(a.data(), a.size(), b.data(), b.size()), expected) << a << " / " << b;
+        }
+        EXPECT_EQ(WordScan::Length(a.data(), a.size()), std::strlen(a.c_str())) << a;
+    }
+}
+
+// Strings may be used on any thread: the small-block heap that holds the texts of values
+// and the entries of sets serves several threads at once.
+TEST(Strings, SmallBlocksServeSeveralThreads) {
+    std::atomic<int> wrong{0};
+    auto work = [&wrong](int seed) {
+        std::vector<Value> values;
+        ConfigSet set("s");
+        for (int round = 0; round < 20000; ++round) {
+            const std::string text(1 + (round * 7 + seed) % 150, char('a' + seed));
+            values.emplace_back(text.c_str());
+            set.Set(text.c_str(), Value(round));
+            if (values.size() < 64) continue;
+            for (const Value& v : values)
+                if (std::strspn(v.String(), text.substr(0, 1).c_str()) != std::strlen(v.String())) ++wrong;
+            values.erase(values.begin(), values.begin() + 32);
+            set.Remove(text.c_str());
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int seed = 0; seed < 4; ++seed) threads.emplace_back(work, seed);
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 }  // namespace

@@ -1,0 +1,84 @@
+#include "settings/SectionReader.h"
+#include "environment/Messages.h"
+#include "settings/StorageSet.h"
+#include "settings/Value.h"
+#include <algorithm>
+#include <climits>
+
+namespace {
+const uint32_t kReadAhead = 524288;
+
+[[noreturn]] void RaiseDamaged() { QRVException(CatalogueText(kMsgWriteMismatch), 1).Throw(); }
+}  // namespace
+
+SectionReader::SectionReader(Section& section)
+    : file(section.File()), bufferStart(section.Cursor()), dataEnd(section.DataStart() + section.Used()),
+      fileEnd(file.Length()) {}
+
+bool SectionReader::Fill(uint32_t n) {
+    const uint32_t at = Position();
+    if (n > fileEnd - at) return false;
+    const uint32_t unread = static_cast<uint32_t>(end - next);
+    const uint32_t wanted = std::max(n, kReadAhead);
+    if (capacity < wanted) {
+        std::unique_ptr<char[]> larger(new char[wanted]);
+        if (unread) std::memcpy(larger.get(), next, unread);
+        buffer = std::move(larger);
+        capacity = wanted;
+    } else if (unread) {
+        std::memmove(buffer.get(), next, unread);
+    }
+    const uint32_t more = std::min(capacity - unread, fileEnd - (at + unread));
+    bufferStart = at;
+    next = buffer.get();
+    end = next + unread;
+    if (!file.Seek(static_cast<int32_t>(at + unread), 0) || !file.ReadBytes(buffer.get() + unread, more)) return false;
+    end += more;
+    return true;
+}
+
+bool SectionReader::Begin(uint32_t& size) {
+    // Every identifier reads as the framer's one prototype, a StorageValue.
+    uint32_t typeId = 0;
+    return !AtEnd() && Have(2 * kRecordWord) && Word(typeId) && Word(size);
+}
+
+bool SectionReader::Finish(uint32_t size) {
+    uint32_t trailer = 0;
+    if (!Word(trailer)) return false;
+    if (trailer != size) RaiseDamaged();
+    return Position() <= dataEnd;
+}
+
+bool SectionReader::Record(Value& body) {
+    uint32_t size = 0;
+    if (!Begin(size)) return false;
+    // The read result is not looked at: a value that cannot begin leaves no trailer.
+    body.Read(*this);
+    return Finish(size);
+}
+
+bool SectionReader::KeyRecord(std::string_view& text, bool& isString) {
+    uint32_t size = 0;
+    if (!Begin(size)) return false;
+    uint32_t tag = 0;
+    if (Have(2 * kRecordWord)) std::memcpy(&tag, next, sizeof tag);
+    isString = (tag & ~kValueFlag) == kString;
+    if (isString) {
+        // As a String value reads itself, without making one.
+        uint32_t n = 0;
+        Word(tag);
+        Word(n);
+        if (n > Remaining() || n > INT_MAX) RaiseDamaged();
+        // The text and the trailing size in the buffer at once, so that reading the size
+        // does not move the text.
+        Have(n + kRecordWord);
+        const char* read = Take(n);
+        text = {read, WordScan::Length(read, n)};
+    } else {
+        otherKey.Read(*this);
+        otherKey.TextInto(otherText);
+        text = {otherText.Text(), static_cast<size_t>(otherText.Length())};
+    }
+    return Finish(size);
+}
