@@ -164,11 +164,17 @@ LSTATUS LiveMachine::WithKey(const std::string& key, bool create, const std::fun
 
 bool LiveMachine::ReadValue(const std::string& key, const std::string& name, RegistryData& data, bool createKey) {
     return WithKey(key, createKey, [&](HKEY handle) {
+        // Most values fit a small buffer, which takes one call instead of two.
         DWORD type = REG_NONE;
-        DWORD size = 0;
-        LSTATUS status = ::RegQueryValueExA(handle, name.c_str(), nullptr, &type, nullptr, &size);
-        if (status != ERROR_SUCCESS) return status;
-        if (size > kLargestValue) return static_cast<LSTATUS>(ERROR_MORE_DATA);
+        BYTE small[256];
+        DWORD size = sizeof small;
+        LSTATUS status = ::RegQueryValueExA(handle, name.c_str(), nullptr, &type, small, &size);
+        if (status == ERROR_SUCCESS) {
+            data.type = type;
+            data.bytes.assign(reinterpret_cast<const char*>(small), size);
+            return status;
+        }
+        if (status != ERROR_MORE_DATA || size > kLargestValue) return status;
         std::vector<char> bytes(size + 1, '\0');
         status = ::RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
         if (status == ERROR_SUCCESS) {

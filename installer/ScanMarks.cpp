@@ -1,7 +1,7 @@
 #include "installer/ScanMarks.h"
 #include "foundation/TextSearch.h"
 #include "installer/McConfigFile.h"
-#include <emmintrin.h>
+#include <immintrin.h>
 #include <algorithm>
 #include <array>
 
@@ -41,39 +41,70 @@ void CheckPlain(std::string_view data, size_t from, size_t base, ScanMarker& pla
         if (kStarts[static_cast<unsigned char>(data[at])]) places.CheckAt(data, at, base);
 }
 
-// Sixteen places at a time. A pattern is noticed by a byte that is rare in
-// configuration files ('_' of QTX_V2, '*' of GOTOQTX*, '[' of [lathe) or by two
-// neighbouring bytes ("gn" of design, "ut" of router, "\n1" of a line 119); zero
-// bytes are noticed too. Only the places a pattern would start at are compared whole.
-__attribute__((target("sse2"))) inline __m128i Load(const char* at) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+// A pattern is noticed by a byte that is rare in configuration files ('_' of
+// QTX_V2, '*' of GOTOQTX*, '[' of [lathe) or by two neighbouring bytes ("gn" of
+// design, "ut" of router, "\n1" of a line 119); zero bytes are noticed too. Only
+// the places a pattern would start at are compared whole. How far before the
+// noticed byte each pattern starts: \n119., [lathe and zero at it, router two
+// before, QTX_V2 three, design four, GOTOQTX* seven.
+const size_t kStartsBefore[] = {0, 2, 3, 4, 7};
+
+void CheckNoticed(std::string_view data, size_t block, unsigned mask, size_t base, ScanMarker& places) {
+    for (; mask; mask &= mask - 1) {
+        const size_t at = block + static_cast<size_t>(__builtin_ctz(mask));
+        for (const size_t back : kStartsBefore)
+            if (at >= back) places.CheckAt(data, at - back, base);
+    }
 }
 
+// Sixteen places at a time.
 __attribute__((target("sse2"))) inline __m128i Is(__m128i bytes, char c) {
     return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c));
 }
 
-// How far before the noticed byte each pattern starts: \n119., [lathe and zero at
-// it, router two before, QTX_V2 three, design four, GOTOQTX* seven.
-const size_t kStartsBefore[] = {0, 2, 3, 4, 7};
-
-__attribute__((target("sse2"))) void CheckWide(std::string_view data, size_t base, ScanMarker& places) {
+__attribute__((target("sse2"))) size_t CheckSixteen(std::string_view data, size_t base, ScanMarker& places) {
     size_t i = 0;
     for (; i + 17 <= data.size(); i += 16) {
-        const __m128i first = Load(data.data() + i), second = Load(data.data() + i + 1);
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data.data() + i));
+        const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data.data() + i + 1));
         __m128i any = _mm_or_si128(_mm_or_si128(Is(first, '_'), Is(first, '*')), _mm_or_si128(Is(first, '['), Is(first, 0)));
         any = _mm_or_si128(any, _mm_and_si128(Is(first, 'g'), Is(second, 'n')));
         any = _mm_or_si128(any, _mm_and_si128(Is(first, 'u'), Is(second, 't')));
         any = _mm_or_si128(any, _mm_and_si128(Is(first, '\n'), Is(second, '1')));
-        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(any)); mask; mask &= mask - 1) {
-            const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
-            for (const size_t back : kStartsBefore)
-                if (at >= back) places.CheckAt(data, at - back, base);
-        }
+        CheckNoticed(data, i, static_cast<unsigned>(_mm_movemask_epi8(any)), base, places);
     }
-    // A pattern that starts before `i` may be noticed at or after it.
-    CheckPlain(data, i < 7 ? 0 : i - 7, base, places);
+    return i;
 }
+
+// Thirty-two places at a time, the same tests.
+__attribute__((target("avx2"))) inline __m256i Is(__m256i bytes, char c) {
+    return _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(c));
+}
+
+__attribute__((target("avx2"))) size_t CheckThirtyTwo(std::string_view data, size_t base, ScanMarker& places) {
+    size_t i = 0;
+    for (; i + 33 <= data.size(); i += 32) {
+        const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data.data() + i));
+        const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data.data() + i + 1));
+        __m256i any = _mm256_or_si256(_mm256_or_si256(Is(first, '_'), Is(first, '*')),
+                                      _mm256_or_si256(Is(first, '['), Is(first, 0)));
+        any = _mm256_or_si256(any, _mm256_and_si256(Is(first, 'g'), Is(second, 'n')));
+        any = _mm256_or_si256(any, _mm256_and_si256(Is(first, 'u'), Is(second, 't')));
+        any = _mm256_or_si256(any, _mm256_and_si256(Is(first, '\n'), Is(second, '1')));
+        CheckNoticed(data, i, static_cast<unsigned>(_mm256_movemask_epi8(any)), base, places);
+    }
+    return i;
+}
+
+bool HasAvx2() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+
+size_t widestForTests = 32;
 }  // namespace
 
 void ScanMarker::CheckAt(std::string_view data, size_t at, size_t base) {
@@ -93,10 +124,11 @@ void ScanMarker::Add(std::string_view piece) {
         for (size_t at = 0; at < tail_.size(); ++at)
             if (kStarts[static_cast<unsigned char>(joint[at])]) CheckAt(joint, at, size_ - tail_.size());
     }
-    if (HasWideCompare())
-        CheckWide(piece, size_, *this);
-    else
-        CheckPlain(piece, 0, size_, *this);
+    const size_t wide = HasAvx2() && widestForTests >= 32  ? CheckThirtyTwo(piece, size_, *this)
+                        : HasWideCompare() && widestForTests >= 16 ? CheckSixteen(piece, size_, *this)
+                                                                   : 0;
+    // The rest one byte at a time; a pattern that starts before `wide` may be noticed after it.
+    CheckPlain(piece, wide < kReach ? 0 : wide - kReach, size_, *this);
     size_ += piece.size();
     tail_ += piece.substr(piece.size() > kReach ? piece.size() - kReach : 0);
     if (tail_.size() > kReach) tail_.erase(0, tail_.size() - kReach);
@@ -115,6 +147,8 @@ ScanMarks ScanMarker::Marks() const {
                                            : kMill;
     return marks;
 }
+
+void LimitScanWidthForTests(size_t bytes) { widestForTests = bytes; }
 
 ScanMarks ReadScanMarks(std::string_view data) {
     ScanMarker marker;

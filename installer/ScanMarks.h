@@ -36,3 +36,7 @@ private:
 };
 
 ScanMarks ReadScanMarks(std::string_view data);
+
+// Tests: looks at no more than this many bytes at once (32, 16 or 1), so that each
+// way of looking is tried on any machine.
+void LimitScanWidthForTests(size_t bytes);

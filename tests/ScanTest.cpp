@@ -139,6 +139,7 @@ TEST(Scan, MarksAgreeWithPlainSearches) {
                                   "\n", "\r\n", "2301. (B1) x? ", "_", "*", "filler text of a line "};
     std::mt19937 random(7);
     for (int round = 0; round < 3000; ++round) {
+        LimitScanWidthForTests(round % 3 == 0 ? 32 : round % 3 == 1 ? 16 : 1);
         std::string text;
         const int count = std::uniform_int_distribution<int>(0, 40)(random);
         for (int i = 0; i < count; ++i) {
@@ -163,4 +164,5 @@ TEST(Scan, MarksAgreeWithPlainSearches) {
         ASSERT_EQ(marks.toolbar, Upper(text).find("GOTOQTX*") != std::string::npos) << round;
         ASSERT_EQ(marks.kind, kind) << round;
     }
+    LimitScanWidthForTests(32);
 }
