@@ -54,8 +54,8 @@ void Require(bool ok, const char* what) {
 // pieces to a temporary sibling, flushed to disk, then moved over the file.
 void PlainSave(const std::string& path, const std::vector<char>& bytes, bool durable) {
     const std::string temporary = path + ".tmp";
-    HANDLE file = ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+    HANDLE file =
+        ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     Require(file != INVALID_HANDLE_VALUE, "plain create");
     for (size_t done = 0; done < bytes.size();) {
         const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
@@ -77,9 +77,12 @@ void BenchStore() {
     const double fill = Seconds([&]() {
         for (int i = 0; i < entries; ++i) {
             const std::string key = "Program.Bench." + std::to_string(i);
-            if (i % 3 == 0) store.SetEntry(key.c_str(), Value(i));
-            else if (i % 3 == 1) store.SetEntry(key.c_str(), Value(i * 0.5));
-            else store.SetEntry(key.c_str(), Value(("value " + std::to_string(i)).c_str()));
+            if (i % 3 == 0)
+                store.SetEntry(key.c_str(), Value(i));
+            else if (i % 3 == 1)
+                store.SetEntry(key.c_str(), Value(i * 0.5));
+            else
+                store.SetEntry(key.c_str(), Value(("value " + std::to_string(i)).c_str()));
         }
     });
     const double save = Best([&]() { Require(store.Save(path.c_str()) == 1, "save"); });
@@ -134,10 +137,10 @@ void BenchStream(uint32_t chunk) {
             Require(::ReadFile(file, buffer.data(), chunk, &got, nullptr) && got == chunk, "raw read");
         ::CloseHandle(file);
     });
-    std::printf("stream: 64 MiB in %u-byte pieces: write %.0f MiB/s (%.0f%% of raw WriteFile, %.0f MiB/s), "
-                "read %.0f MiB/s (%.0f%% of raw ReadFile, %.0f MiB/s)\n",
-                chunk, 64 / write, 100 * rawWrite / write, 64 / rawWrite, 64 / read, 100 * rawRead / read,
-                64 / rawRead);
+    std::printf(
+        "stream: 64 MiB in %u-byte pieces: write %.0f MiB/s (%.0f%% of raw WriteFile, %.0f MiB/s), "
+        "read %.0f MiB/s (%.0f%% of raw ReadFile, %.0f MiB/s)\n",
+        chunk, 64 / write, 100 * rawWrite / write, 64 / rawWrite, 64 / read, 100 * rawRead / read, 64 / rawRead);
     ::DeleteFileA(path.c_str());
     ::DeleteFileA(rawPath.c_str());
 }

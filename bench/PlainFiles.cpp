@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
         if (copy) {
             if (!::CopyFileA(path.c_str(), (path + ".plain").c_str(), FALSE)) return 1;
         } else {
-            ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+            ScopedHandle file(
+                ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
             if (!file) return 1;
             buffer.resize(::GetFileSize(file.Get(), nullptr));
             DWORD read = 0;

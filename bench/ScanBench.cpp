@@ -24,8 +24,8 @@ void PlainRead(const std::string& folder) {
     FindHandle search(::FindFirstFileA((folder + "\\*.cfg").c_str(), &found));
     std::vector<char> buffer;
     for (bool more = search.Valid(); more; more = ::FindNextFileA(search.Get(), &found)) {
-        ScopedHandle file(::CreateFileA((folder + "\\" + found.cFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
+        ScopedHandle file(::CreateFileA((folder + "\\" + found.cFileName).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
         buffer.resize(::GetFileSize(file.Get(), nullptr));
         DWORD read = 0;
         ::ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr);
@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
         read = std::min(read, Seconds(PlainRead, argv[1]));
         scan = std::min(scan, Seconds(Scan, argv[1]));
     }
-    std::printf("  plain read   %6.3f s    scan        %6.3f s = %5.2f x   (in one process)\n", read, scan, scan / read);
+    std::printf("  plain read   %6.3f s    scan        %6.3f s = %5.2f x   (in one process)\n", read, scan,
+                scan / read);
     return 0;
 }

@@ -18,8 +18,8 @@ bool FolderExists(const CString& folder) { return ValidatePath(StrPP(folder), fa
 bool Writable(const PathString& folder) {
     if (!FolderExists(folder)) return false;
     const PathString probe = folder + "temp.tmp";
-    if (!ScopedHandle(::CreateFileA(probe, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr)))
+    if (!ScopedHandle(::CreateFileA(probe, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr)))
         return false;
     ::DeleteFileA(probe);
     return true;
@@ -29,7 +29,8 @@ CString AppDataFolder() {
     using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
     static HMODULE shfolder = ::LoadLibraryA("SHFolder.dll");  // stays loaded for the process
     if (!shfolder) return CString();
-    auto query = reinterpret_cast<GetFolderPath>(reinterpret_cast<void*>(::GetProcAddress(shfolder, "SHGetFolderPathA")));
+    auto query =
+        reinterpret_cast<GetFolderPath>(reinterpret_cast<void*>(::GetProcAddress(shfolder, "SHGetFolderPathA")));
     char path[MAX_PATH + 1] = {0};
     if (!query || FAILED(query(nullptr, kAppDataFolder, nullptr, 0, path))) return CString();
     return path;
@@ -44,7 +45,8 @@ bool CreateMissing(const CString& folder) {
 
 CString Resolved(const PathString& folder, const CString& topic, std::initializer_list<const char*> extensions) {
     CString path = folder + topic;
-    for (int at = path.Find("%20"); at >= 0; at = path.Find("%20", at + 1)) path = path.Left(at) + " " + path.Mid(at + 3);
+    for (int at = path.Find("%20"); at >= 0; at = path.Find("%20", at + 1))
+        path = path.Left(at) + " " + path.Mid(at + 3);
     for (const char* extension : extensions) {
         if (FileExists(StrPP(path + extension))) return path + extension;
     }
@@ -67,7 +69,8 @@ void ConfigFiles::Build(const CString& programName, const CString& programFolder
             userFolder = own;
         } else {
             const CString base = AppDataFolder();
-            const PathString company = base.IsEmpty() ? PathString("Quillmere Designs") : PathString(base) + "Quillmere Designs";
+            const PathString company =
+                base.IsEmpty() ? PathString("Quillmere Designs") : PathString(base) + "Quillmere Designs";
             const bool madeCompany = CreateMissing(company);
             const PathString program = company + programName;
             const bool madeProgram = CreateMissing(program);
@@ -93,7 +96,8 @@ void ConfigFiles::Build(const CString& programName, const CString& programFolder
     associationsFile = userFolder + "Associations.xml";
     editorSettingsFile = userFolder + "edit.ini";
     explorerVariablesFile = explorerFolder + "variables.js";
-    for (const PathString* folder : {&stockFolder, &machineFolder, &macroFolder, &toolLibraryFolder, &controlsFolder, &tempFolder})
+    for (const PathString* folder :
+         {&stockFolder, &machineFolder, &macroFolder, &toolLibraryFolder, &controlsFolder, &tempFolder})
         CreateMissing(*folder);
     Fill(helpPages, helpPageFolder, ".htm*");
 }
@@ -141,7 +145,8 @@ void ConfigFiles::Fill(CStringList& list, const CString& folder, const char* pat
     std::unique_ptr<CStringList> found(
         files.GetFileList(SECFileSystem::AppendPaths(folder, CString("*") + pattern), FILE_ATTRIBUTE_NORMAL, true));
     CString extension(pattern);
-    if (!extension.IsEmpty() && extension[extension.GetLength() - 1] == '*') extension = extension.Left(extension.GetLength() - 1);
+    if (!extension.IsEmpty() && extension[extension.GetLength() - 1] == '*')
+        extension = extension.Left(extension.GetLength() - 1);
     extension.MakeUpper();
     const CString prefix = SECFileSystem::AppendPaths(folder, "");
     std::vector<CString> names;
@@ -171,7 +176,9 @@ CString ConfigFiles::GetFilePath(ConfigFileKind kind, CString name) const {
 
 CString ConfigFiles::GetHelpTopic(CString topic) const { return Resolved(helpFolder, topic, {".html", ".htm"}); }
 
-CString ConfigFiles::GetHelpPageTopic(CString topic) const { return Resolved(helpPageFolder, topic, {".html", ".htm"}); }
+CString ConfigFiles::GetHelpPageTopic(CString topic) const {
+    return Resolved(helpPageFolder, topic, {".html", ".htm"});
+}
 
 CString ConfigFiles::GetDocumentTopic(CString topic) const {
     return Resolved(printableDocsFolder, topic, {".html", ".htm", ".doc", ".txt"});
@@ -185,7 +192,8 @@ CString ConfigFiles::TempFileName(const char* prefix, bool keep) const {
 }
 
 int ConfigFiles::CopyFiles(CString source, CString target) {
-    while (target.GetLength() > 0 && target[target.GetLength() - 1] == '\\') target = target.Left(target.GetLength() - 1);
+    while (target.GetLength() > 0 && target[target.GetLength() - 1] == '\\')
+        target = target.Left(target.GetLength() - 1);
     // The shell wants each list ended by two zero bytes.
     std::vector<char> from(source.Str().begin(), source.Str().end());
     from.resize(from.size() + 2, '\0');

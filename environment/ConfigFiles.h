@@ -37,15 +37,42 @@ public:
     CString EditorSettingsFile() const { return editorSettingsFile; }
     CString ExplorerVariablesFile() const { return explorerVariablesFile; }
 
-    const CStringList& MachineSettings() { Refresh(false); return machineSettings; }
-    const CStringList& Macros() { Refresh(false); return macros; }
-    const CStringList& ToolLibraries() { Refresh(false); return toolLibraries; }
-    const CStringList& Stocks() { Refresh(false); return stocks; }
-    const CStringList& HelpPages() { Refresh(false); return helpPages; }
-    const CStringList& MacroPages() { Refresh(false); return macroPages; }
-    const CStringList& HelpMacros() { Refresh(false); return helpMacros; }
-    const CStringList& InfoDocuments() { Refresh(false); return infoDocuments; }
-    const CStringList& PrintableDocuments() { Refresh(false); return printableDocuments; }
+    const CStringList& MachineSettings() {
+        Refresh(false);
+        return machineSettings;
+    }
+    const CStringList& Macros() {
+        Refresh(false);
+        return macros;
+    }
+    const CStringList& ToolLibraries() {
+        Refresh(false);
+        return toolLibraries;
+    }
+    const CStringList& Stocks() {
+        Refresh(false);
+        return stocks;
+    }
+    const CStringList& HelpPages() {
+        Refresh(false);
+        return helpPages;
+    }
+    const CStringList& MacroPages() {
+        Refresh(false);
+        return macroPages;
+    }
+    const CStringList& HelpMacros() {
+        Refresh(false);
+        return helpMacros;
+    }
+    const CStringList& InfoDocuments() {
+        Refresh(false);
+        return infoDocuments;
+    }
+    const CStringList& PrintableDocuments() {
+        Refresh(false);
+        return printableDocuments;
+    }
 
     void Refresh(bool force);
     // How many lists have been refilled so far; a refresh without changes adds none.

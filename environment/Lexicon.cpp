@@ -125,7 +125,9 @@ StrPP Lexicon::TextOf(int number) {
 void Lexicon::Remove(const MessageRecord& record) {
     Splay(record);
     if (!root || !(root->record == record)) return;
-    root = RemoveRoot(root, [&record](const Node& node) { return record < node.record ? -1 : node.record < record ? 1 : 0; });
+    root = RemoveRoot(root, [&record](const Node& node) {
+        return record < node.record ? -1 : node.record < record ? 1 : 0;
+    });
 }
 
 void Lexicon::InOrder(const std::function<void(const MessageRecord&)>& visit) const {

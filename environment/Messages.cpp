@@ -77,8 +77,7 @@ MessageRecord* Catalogue() {
 MessageRecord* const catalogueAtLoad = Catalogue();
 }  // namespace
 
-MessageRecord::MessageRecord(const char* text, const char* context)
-    : english(text), current(text), context(context) {}
+MessageRecord::MessageRecord(const char* text, const char* context) : english(text), current(text), context(context) {}
 
 MessageRecord::MessageRecord(long number, const StrPP& english, const StrPP& current, const StrPP& context)
     : number(number), english(english), current(current), context(context) {}

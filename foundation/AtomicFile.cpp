@@ -29,8 +29,8 @@ bool WritePiece(HANDLE file, const char* data, DWORD size, DWORD& error) {
 }
 
 DWORD WriteAndFlush(const std::string& path, const char* data, size_t size) {
-    ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
+    ScopedHandle file(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return ::GetLastError();
     DWORD error = ERROR_SUCCESS;
     for (size_t done = 0; done < size;) {

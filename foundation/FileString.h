@@ -10,7 +10,10 @@ public:
     FileString(const StrPP& path) { Set(path); }
     FileString(const FileString&) = default;
     FileString& operator=(const FileString&) = default;
-    FileString& operator=(const char* path) { Set(path); return *this; }
+    FileString& operator=(const char* path) {
+        Set(path);
+        return *this;
+    }
     virtual ~FileString() = default;
 
     virtual void Set(const StrPP& path);

@@ -21,7 +21,8 @@ private:
 };
 
 ScopedHandle OpenFile(const char* name, DWORD access, DWORD disposition) {
-    return ScopedHandle(::CreateFileA(name, access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return ScopedHandle(
+        ::CreateFileA(name, access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 int LastSeparator(const CString& path) { return std::max(path.ReverseFind('\\'), path.ReverseFind('/')); }
@@ -211,7 +212,8 @@ bool SECFileSystem::IsValidDrive(const CString& root) const {
 CString SECFileSystem::GetVolumeLabel(const CString& root) const {
     char label[256] = {0};
     QuietErrors quiet;
-    if (!::GetVolumeInformationA(root, label, sizeof label - 1, nullptr, nullptr, nullptr, nullptr, 0)) return CString();
+    if (!::GetVolumeInformationA(root, label, sizeof label - 1, nullptr, nullptr, nullptr, nullptr, 0))
+        return CString();
     return label;
 }
 

@@ -76,8 +76,10 @@ char* NewBlock(int capacity, bool pooled) {
 }
 
 void FreeBlock(char* block, int capacity) {
-    if (IsPooled(block)) SmallBlocks::Give(block - kPooledOffset, SlotFor(capacity));
-    else delete[] block;
+    if (IsPooled(block))
+        SmallBlocks::Give(block - kPooledOffset, SlotFor(capacity));
+    else
+        delete[] block;
 }
 
 // The block size that the growth policy gives n characters.
@@ -426,9 +428,21 @@ bool operator>(const StrPP& a, const StrPP& b) { return StrPP::Compare(a, b) > 0
 bool operator<=(const StrPP& a, const StrPP& b) { return StrPP::Compare(a, b) <= 0; }
 bool operator>=(const StrPP& a, const StrPP& b) { return StrPP::Compare(a, b) >= 0; }
 
-StrPP operator+(const StrPP& a, const StrPP& b) { StrPP r(a); r += b; return r; }
-StrPP operator+(const StrPP& a, const char* b) { StrPP r(a); r += b; return r; }
-StrPP operator+(const char* a, const StrPP& b) { StrPP r(a); r += b; return r; }
+StrPP operator+(const StrPP& a, const StrPP& b) {
+    StrPP r(a);
+    r += b;
+    return r;
+}
+StrPP operator+(const StrPP& a, const char* b) {
+    StrPP r(a);
+    r += b;
+    return r;
+}
+StrPP operator+(const char* a, const StrPP& b) {
+    StrPP r(a);
+    r += b;
+    return r;
+}
 
 StrPP operator*(const StrPP& s, int n) {
     StrPP r(s);
@@ -437,11 +451,31 @@ StrPP operator*(const StrPP& s, int n) {
 }
 
 StrPP operator*(int n, const StrPP& s) { return s * n; }
-StrPP Left(const char* text, int n) { StrPP s(text); s.Left(n); return s; }
-StrPP Right(const char* text, int n) { StrPP s(text); s.Right(n); return s; }
-StrPP Mid(const char* text, int start, int count) { StrPP s(text); s.Mid(start, count); return s; }
-StrPP Trim(const char* text, int mode) { StrPP s(text); s.Trim(mode); return s; }
-StrPP Justify(const char* text, int mode, int width, int flags) { StrPP s(text); s.Justify(mode, width, flags); return s; }
+StrPP Left(const char* text, int n) {
+    StrPP s(text);
+    s.Left(n);
+    return s;
+}
+StrPP Right(const char* text, int n) {
+    StrPP s(text);
+    s.Right(n);
+    return s;
+}
+StrPP Mid(const char* text, int start, int count) {
+    StrPP s(text);
+    s.Mid(start, count);
+    return s;
+}
+StrPP Trim(const char* text, int mode) {
+    StrPP s(text);
+    s.Trim(mode);
+    return s;
+}
+StrPP Justify(const char* text, int mode, int width, int flags) {
+    StrPP s(text);
+    s.Justify(mode, width, flags);
+    return s;
+}
 
 int FindIn(const char* text, const char* s) {
     const char* at = std::strstr(text, s);
@@ -459,11 +493,35 @@ std::istream& operator>>(std::istream& in, StrPP& s) {
 
 ConstString::ConstString(const char* text) : StrPP(text) {}
 
-StrPP& ConstString::AssignPiece(const StrPP&, int, int) { LibraryAssert(); return *this; }
-StrPP& ConstString::Assign(const StrPP&) { LibraryAssert(); return *this; }
-StrPP& ConstString::AssignText(const char*, int, int, bool) { LibraryAssert(); return *this; }
-StrPP& ConstString::Assign(const char*) { LibraryAssert(); return *this; }
-StrPP& ConstString::Fill(char, int) { LibraryAssert(); return *this; }
-StrPP& ConstString::Append(const StrPP&) { LibraryAssert(); return *this; }
-StrPP& ConstString::Append(const char*) { LibraryAssert(); return *this; }
-StrPP& ConstString::Append(char) { LibraryAssert(); return *this; }
+StrPP& ConstString::AssignPiece(const StrPP&, int, int) {
+    LibraryAssert();
+    return *this;
+}
+StrPP& ConstString::Assign(const StrPP&) {
+    LibraryAssert();
+    return *this;
+}
+StrPP& ConstString::AssignText(const char*, int, int, bool) {
+    LibraryAssert();
+    return *this;
+}
+StrPP& ConstString::Assign(const char*) {
+    LibraryAssert();
+    return *this;
+}
+StrPP& ConstString::Fill(char, int) {
+    LibraryAssert();
+    return *this;
+}
+StrPP& ConstString::Append(const StrPP&) {
+    LibraryAssert();
+    return *this;
+}
+StrPP& ConstString::Append(const char*) {
+    LibraryAssert();
+    return *this;
+}
+StrPP& ConstString::Append(char) {
+    LibraryAssert();
+    return *this;
+}

@@ -161,7 +161,7 @@ public:
     StrPP& Append(const StrPP& more) override;
     StrPP& Append(const char* more) override;
     StrPP& Append(char c) override;
-    using StrPP::Assign;
     using StrPP::Append;
+    using StrPP::Assign;
     using StrPP::operator=;
 };

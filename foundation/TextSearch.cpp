@@ -29,7 +29,6 @@ bool Equal(const char* a, const char* b, size_t n) {
     return NoCase ? EqualNoCase(a, b, n) : std::memcmp(a, b, n) == 0;
 }
 
-
 template <bool NoCase>
 size_t FindPlain(std::string_view text, std::string_view sub, size_t from) {
     for (size_t i = from; i + sub.size() <= text.size(); ++i)
@@ -53,7 +52,8 @@ __attribute__((target("sse2"))) size_t FindWide(std::string_view text, std::stri
     for (; i + last + 16 <= text.size(); i += 16) {
         const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), firstFold);
         const __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + last)), lastFold);
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, lastByte))));
+        unsigned mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, lastByte))));
         for (; mask; mask &= mask - 1) {
             const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
             if (Equal<NoCase>(data + at + 1, sub.data() + 1, last)) return at;
@@ -72,7 +72,8 @@ __attribute__((target("sse2"))) void FindAllWide(std::string_view text, char c, 
     size_t i = 0;
     for (; i + 16 <= text.size(); i += 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted))); mask; mask &= mask - 1)
+        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted))); mask;
+             mask &= mask - 1)
             found.push_back(i + static_cast<size_t>(__builtin_ctz(mask)));
     }
     FindAllPlain(text, c, i, found);

@@ -13,9 +13,7 @@ inline uint64_t Load(const char* p) {
     return word;
 }
 
-inline bool HasZeroByte(uint64_t word) {
-    return ((word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull) != 0;
-}
+inline bool HasZeroByte(uint64_t word) { return ((word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull) != 0; }
 
 // The order of strcmp (sign only) of the texts of aLength bytes at a and bLength bytes
 // at b, each read as if terminated there; a zero byte before the end ends a text, as it

@@ -23,7 +23,8 @@ namespace {
 enum ExitCode { kDone = 0, kStepFailed = 1, kUsage = 2 };
 
 const char* const kUsageLine =
-    "usage: korvane-setup [--json] [where | list | install [OPTION...] | remove | plan install [OPTION...] | plan remove]";
+    "usage: korvane-setup [--json] [where | list | install [OPTION...] | remove | plan install [OPTION...] | plan "
+    "remove]";
 
 void PrintHelp() {
     std::printf(
@@ -80,9 +81,8 @@ bool Parse(int argc, char** argv, Command& command, bool& help) {
     if (command.plan && command.name != "install" && command.name != "remove") return false;
     if (!takesOptions && command.name != "where" && command.name != "list" && command.name != "remove") return false;
     for (; at < words.size(); ++at) {
-        const bool known = std::find_if(std::begin(kOptionNames), std::end(kOptionNames), [&](const char* name) {
-                               return words[at] == name;
-                           }) != std::end(kOptionNames);
+        const bool known = std::find_if(std::begin(kOptionNames), std::end(kOptionNames),
+                                        [&](const char* name) { return words[at] == name; }) != std::end(kOptionNames);
         if (!takesOptions || !known || words[at] == "disable") return false;
         command.options.insert(words[at]);
     }
@@ -112,7 +112,8 @@ bool PrintFailures(const CommitReport& report) {
 void PrintPlan(const CommitReport& report) {
     std::set<std::string> shown;
     for (const CommitStep& step : report.steps) {
-        if (step.action != StepAction::WriteFile || step.outcome != StepOutcome::Planned || !shown.insert(step.target).second)
+        if (step.action != StepAction::WriteFile || step.outcome != StepOutcome::Planned ||
+            !shown.insert(step.target).second)
             continue;
         const PlannedFile& file = report.files.at(step.target);
         std::fputs(UnifiedDiff(file.before, file.after, step.target, step.target + " (planned)").c_str(), stdout);
@@ -181,10 +182,10 @@ int Change(const Command& command) {
     const bool failed = report.Failed();
     if (command.json) {
         nlohmann::ordered_json document = {{"command", (command.plan ? "plan " : "") + command.name},
-                                   {"planned", command.plan},
-                                   {"failed", failed},
-                                   {"records", RecordsJson(setup.Records())},
-                                   {"steps", StepsJson(report)}};
+                                           {"planned", command.plan},
+                                           {"failed", failed},
+                                           {"records", RecordsJson(setup.Records())},
+                                           {"steps", StepsJson(report)}};
         if (command.plan) document["files"] = PlannedFilesJson(report);
         PrintJson(document);
     } else if (command.plan) {
@@ -201,7 +202,8 @@ int Change(const Command& command) {
 void RedirectRegistry() {
     const char* root = std::getenv("KORVANE_SETUP_REGISTRY");
     if (!root || !*root) return;
-    for (const auto& [predefined, name] : {std::pair{HKEY_LOCAL_MACHINE, "\\Machine"}, std::pair{HKEY_CURRENT_USER, "\\User"}}) {
+    for (const auto& [predefined, name] :
+         {std::pair{HKEY_LOCAL_MACHINE, "\\Machine"}, std::pair{HKEY_CURRENT_USER, "\\User"}}) {
         HKEY key = nullptr;
         const std::string path = std::string(root) + name;
         if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==

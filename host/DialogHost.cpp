@@ -20,7 +20,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(HostSetup, VellantSetup)
-    ON_BN_CLICKED(kApply, OnApply)
+ON_BN_CLICKED(kApply, OnApply)
 END_MESSAGE_MAP()
 }  // namespace
 

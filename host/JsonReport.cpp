@@ -63,7 +63,8 @@ json PlannedFilesJson(const CommitReport& report) {
     json list = json::array();
     std::set<std::string> listed;
     for (const CommitStep& step : report.steps) {
-        if (step.action != StepAction::WriteFile || step.outcome != StepOutcome::Planned || !listed.insert(step.target).second)
+        if (step.action != StepAction::WriteFile || step.outcome != StepOutcome::Planned ||
+            !listed.insert(step.target).second)
             continue;
         const PlannedFile& file = report.files.at(step.target);
         list.push_back({{"path", Utf8(step.target)},

@@ -95,7 +95,8 @@ std::vector<Edit> Script(const std::vector<Line>& a, const std::vector<Line>& b)
     size_t prefix = 0;
     while (prefix < a.size() && prefix < b.size() && a[prefix] == b[prefix]) ++prefix;
     size_t suffix = 0;
-    while (suffix < a.size() - prefix && suffix < b.size() - prefix && a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
+    while (suffix < a.size() - prefix && suffix < b.size() - prefix &&
+           a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
         ++suffix;
     std::vector<Edit> edits;
     for (size_t i = 0; i < prefix; ++i) edits.push_back({Op::Same, i, i});
@@ -125,14 +126,16 @@ void PrintHunk(const std::vector<Line>& a, const std::vector<Line>& b, const std
     for (size_t i = from; i < to; ++i) {
         if (edits[i].op != Op::Insert) continue;
         const auto deleted = deletedEndings.find(b[edits[i].b].text);
-        if (deleted != deletedEndings.end() && deleted->second != b[edits[i].b].eol) endingChanged[deleted->first] = true;
+        if (deleted != deletedEndings.end() && deleted->second != b[edits[i].b].eol)
+            endingChanged[deleted->first] = true;
     }
     out += "@@ -" + Range(edits[from].a, aCount) + " +" + Range(edits[from].b, bCount) + " @@\n";
     for (size_t i = from; i < to; ++i) {
         const Line& line = edits[i].op == Op::Insert ? b[edits[i].b] : a[edits[i].a];
         out += edits[i].op == Op::Same ? ' ' : edits[i].op == Op::Delete ? '-' : '+';
         out.append(line.text);
-        if (edits[i].op != Op::Same && endingChanged.count(line.text)) out += std::string(" [") + EndingName(line.eol) + "]";
+        if (edits[i].op != Op::Same && endingChanged.count(line.text))
+            out += std::string(" [") + EndingName(line.eol) + "]";
         out += '\n';
         if (line.eol.empty()) out += "\\ No newline at end of file\n";
     }

@@ -46,7 +46,9 @@ std::string ButtonLine(long number, std::string_view lastOfRun) {
 }
 
 // The first byte turns nearly every line away before anything else is looked at.
-bool IsEditorLine(std::string_view line) { return !line.empty() && line[0] == '8' && StartsWith(line, "851. ") && HasMark(line); }
+bool IsEditorLine(std::string_view line) {
+    return !line.empty() && line[0] == '8' && StartsWith(line, "851. ") && HasMark(line);
+}
 bool IsFirstButtonLine(std::string_view line) {
     return !line.empty() && line[0] == '2' && StartsWithNoCase(line, "2301. ") && HasMark(line);
 }
@@ -54,7 +56,8 @@ bool IsFirstButtonLine(std::string_view line) {
 // Where the host's button is mentioned, found in one pass over the whole file.
 std::vector<size_t> HostButtonMentions(std::string_view data) {
     std::vector<size_t> found;
-    for (size_t at = FindNoCase(data, "GOTOQTX*"); at != std::string_view::npos; at = FindNoCase(data, "GOTOQTX*", at + 1))
+    for (size_t at = FindNoCase(data, "GOTOQTX*"); at != std::string_view::npos;
+         at = FindNoCase(data, "GOTOQTX*", at + 1))
         found.push_back(at);
     return found;
 }
@@ -161,9 +164,9 @@ void VellantSetup::DeWhackMillCFG(CString source, CString destination, bool tool
     LineWriter out(m_writeBuffer, data.size());
     for (size_t next = 0; next < data.size();) {
         while (mention < mentions.size() && mentions[mention] < next) ++mention;
-        const size_t at = std::min({dropEditor ? editorLines.Next(next) : data.size(),
-                                    mention < mentions.size() ? LineStartOf(data, mentions[mention]) : data.size(),
-                                    data.size()});
+        const size_t at =
+            std::min({dropEditor ? editorLines.Next(next) : data.size(),
+                      mention < mentions.size() ? LineStartOf(data, mentions[mention]) : data.size(), data.size()});
         out.AddLines(data.substr(next, at - next));
         if (at == data.size()) break;
         const LineView line = LineAt(data, at);

@@ -57,13 +57,12 @@ void VellantSetup::Commit() {
     if (m_planning) SetPlanning(true);  // each plan starts from the machine as it is
     const std::vector<McConfigFile> recordsBefore = m_planning ? m_configFiles : std::vector<McConfigFile>();
 
-    BOOL* const options[kOptionCount] = {&m_opMgrHook, &m_opMgrButton, &m_opMgrToolDefs,
-                                         &m_opMgrDisableToolpath, &m_toolbar, &m_editor};
+    BOOL* const options[kOptionCount] = {&m_opMgrHook, &m_opMgrButton, &m_opMgrToolDefs, &m_opMgrDisableToolpath,
+                                         &m_toolbar,   &m_editor};
     for (McConfigFile& record : m_configFiles) {
-        const bool inScope = (record.kind == kMill && m_allMill == TRUE) ||
-                             (record.kind == kLathe && m_allLathe == TRUE) ||
-                             (record.kind == kWire && m_allWire == TRUE) ||
-                             (record.kind == kRouter && m_allRouter == TRUE);
+        const bool inScope =
+            (record.kind == kMill && m_allMill == TRUE) || (record.kind == kLathe && m_allLathe == TRUE) ||
+            (record.kind == kWire && m_allWire == TRUE) || (record.kind == kRouter && m_allRouter == TRUE);
         if (!inScope) continue;
         for (int i = 0; i < kOptionCount; ++i) record.wanted[i] = *options[i] == TRUE;
     }
@@ -85,7 +84,8 @@ void VellantSetup::Commit() {
         }
         if ((!wanted[kToolbar] && installed[kToolbar]) || (!wanted[kEditor] && installed[kEditor])) {
             EditWithBackup(record.path, [&](CString backup, CString file) {
-                DeWhackMillCFG(backup, file, installed[kToolbar], wanted[kToolbar], installed[kEditor], wanted[kEditor]);
+                DeWhackMillCFG(backup, file, installed[kToolbar], wanted[kToolbar], installed[kEditor],
+                               wanted[kEditor]);
             });
         }
     }
@@ -105,7 +105,8 @@ void VellantSetup::CommitVersion(int version, const PathString& mcam, const Path
                                  const VersionGroup& group) {
     const auto inMcam = [&](const char* name) { return (mcam + name).Str(); };
     const auto copyHookFiles = [&] {
-        for (const AddonFile& file : kHookFiles) Io().Copy(StepAction::CopyFile, (source + file.source).Str(), inMcam(file.target));
+        for (const AddonFile& file : kHookFiles)
+            Io().Copy(StepAction::CopyFile, (source + file.source).Str(), inMcam(file.target));
     };
     const auto deleteHookFiles = [&] {
         for (const AddonFile& file : kHookFiles) Io().Delete(inMcam(file.target));

@@ -11,27 +11,27 @@ std::vector<const CommitStep*> CommitReport::Failures() const {
 
 const char* ActionName(StepAction action) {
     switch (action) {
-    case StepAction::ReadFile: return "read file";
-    case StepAction::WriteFile: return "write file";
-    case StepAction::BackUp: return "back up";
-    case StepAction::CopyFile: return "copy file";
-    case StepAction::DeleteFile: return "delete file";
-    case StepAction::CreateFolder: return "create folder";
-    case StepAction::RemoveFolder: return "remove folder";
-    case StepAction::SetValue: return "set value";
-    case StepAction::DeleteValue: return "delete value";
-    case StepAction::StartProgram: return "start program";
-    case StepAction::SignalEvent: return "signal event";
+        case StepAction::ReadFile: return "read file";
+        case StepAction::WriteFile: return "write file";
+        case StepAction::BackUp: return "back up";
+        case StepAction::CopyFile: return "copy file";
+        case StepAction::DeleteFile: return "delete file";
+        case StepAction::CreateFolder: return "create folder";
+        case StepAction::RemoveFolder: return "remove folder";
+        case StepAction::SetValue: return "set value";
+        case StepAction::DeleteValue: return "delete value";
+        case StepAction::StartProgram: return "start program";
+        case StepAction::SignalEvent: return "signal event";
     }
     return "?";
 }
 
 const char* OutcomeName(StepOutcome outcome) {
     switch (outcome) {
-    case StepOutcome::Done: return "done";
-    case StepOutcome::Unchanged: return "unchanged";
-    case StepOutcome::Planned: return "planned";
-    case StepOutcome::Failed: return "failed";
+        case StepOutcome::Done: return "done";
+        case StepOutcome::Unchanged: return "unchanged";
+        case StepOutcome::Planned: return "planned";
+        case StepOutcome::Failed: return "failed";
     }
     return "?";
 }

@@ -7,10 +7,10 @@
 #include <vector>
 
 enum class StepAction {
-    ReadFile,      // a configuration file the scan could not read, so it was left out
-    WriteFile,     // a configuration file or editor list rewritten
-    BackUp,        // a file copied to its ".QTXSave" backup
-    CopyFile,      // an add-on file copied into Mastercam's folder
+    ReadFile,   // a configuration file the scan could not read, so it was left out
+    WriteFile,  // a configuration file or editor list rewritten
+    BackUp,     // a file copied to its ".QTXSave" backup
+    CopyFile,   // an add-on file copied into Mastercam's folder
     DeleteFile,
     CreateFolder,
     RemoveFolder,  // removed only when empty

@@ -28,8 +28,6 @@ PathString VellantSetup::GetMCAMPath(int* version) {
     return PathString();
 }
 
-PathString VellantSetup::GetDLLSourcePath() {
-    return ProgramFolder() + "Vellants\\Mastercam\\";
-}
+PathString VellantSetup::GetDLLSourcePath() { return ProgramFolder() + "Vellants\\Mastercam\\"; }
 
 PathString VellantSetup::GetQTX2CAMPath() { return GetDLLSourcePath() + "qtx2cam.exe"; }

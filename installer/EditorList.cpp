@@ -42,7 +42,7 @@ std::vector<LineRole> Roles(const std::vector<LineView>& lines) {
             inside = IsListHeader(text);
             continue;
         }
-        roles[i] = IsComment(text) ? LineRole::Comment
+        roles[i] = IsComment(text)         ? LineRole::Comment
                    : LineNumber(text) == 1 ? LineRole::Count
                    : IsEntry(text)         ? LineRole::Entry
                                            : LineRole::Other;
@@ -93,19 +93,20 @@ void VellantSetup::WhackMillTXT(CString source, CString destination) {
     if (data.size() < kSmallestEditable || EditorListHasHostEntry(data)) return;
     const std::vector<LineView> in = SplitLines(data);
     bool hostWritten = false;
-    const std::string& out = RewriteList(m_writeBuffer, data, in, Roles(in), +1, [&](const LineView& line, LineWriter& writer) {
-        if (!hostWritten) {
-            writer.Add(kHostEntry, line.eol);
-            hostWritten = true;
-        }
-        const long number = LineNumber(line.text) + 1;
-        if (number >= kAddedNumberLimit) {
-            writer.Add(line);
-            return false;
-        }
-        writer.Add(Renumbered(number, line.text), line.eol);
-        return true;
-    });
+    const std::string& out =
+        RewriteList(m_writeBuffer, data, in, Roles(in), +1, [&](const LineView& line, LineWriter& writer) {
+            if (!hostWritten) {
+                writer.Add(kHostEntry, line.eol);
+                hostWritten = true;
+            }
+            const long number = LineNumber(line.text) + 1;
+            if (number >= kAddedNumberLimit) {
+                writer.Add(line);
+                return false;
+            }
+            writer.Add(Renumbered(number, line.text), line.eol);
+            return true;
+        });
     Io().Write(StepAction::WriteFile, destination.Str(), out);
 }
 
@@ -121,22 +122,23 @@ void VellantSetup::DeWhackMillTXT(CString source, CString destination) {
         if (roles[i] == LineRole::Entry && NamesHostEditor(in[i].text)) ++hostEntries;
     // Only the entries after a removed one move up, by the number removed before them.
     long removed = 0;
-    const std::string& out = RewriteList(m_writeBuffer, data, in, roles, -hostEntries, [&](const LineView& line, LineWriter& writer) {
-        if (NamesHostEditor(line.text)) {
-            ++removed;
+    const std::string& out =
+        RewriteList(m_writeBuffer, data, in, roles, -hostEntries, [&](const LineView& line, LineWriter& writer) {
+            if (NamesHostEditor(line.text)) {
+                ++removed;
+                return true;
+            }
+            if (removed == 0) {
+                writer.Add(line);
+                return true;
+            }
+            const long number = LineNumber(line.text) - removed;
+            if (number >= kRemovedNumberLimit) {
+                writer.Add(line);
+                return false;
+            }
+            writer.Add(Renumbered(number, line.text), line.eol);
             return true;
-        }
-        if (removed == 0) {
-            writer.Add(line);
-            return true;
-        }
-        const long number = LineNumber(line.text) - removed;
-        if (number >= kRemovedNumberLimit) {
-            writer.Add(line);
-            return false;
-        }
-        writer.Add(Renumbered(number, line.text), line.eol);
-        return true;
-    });
+        });
     Io().Write(StepAction::WriteFile, destination.Str(), out);
 }

@@ -63,8 +63,9 @@ bool Machine::RemoveFolder(const std::string& path) {
 
 bool Machine::SetValue(const std::string& key, const std::string& name, const RegistryData& data) {
     const std::string target = key + "\\" + name;
-    const std::string shown = data.type == REG_DWORD ? std::to_string(*reinterpret_cast<const DWORD*>(data.bytes.data()))
-                                                     : data.bytes.substr(0, data.bytes.find('\0'));
+    const std::string shown = data.type == REG_DWORD
+                                  ? std::to_string(*reinterpret_cast<const DWORD*>(data.bytes.data()))
+                                  : data.bytes.substr(0, data.bytes.find('\0'));
     RegistryData current;
     if (ReadValue(key, name, current) && current == data)
         return Record(StepAction::SetValue, target, shown, {StepOutcome::Unchanged, 0});
@@ -74,7 +75,8 @@ bool Machine::SetValue(const std::string& key, const std::string& name, const Re
 bool Machine::DeleteValue(const std::string& key, const std::string& name) {
     const std::string target = key + "\\" + name;
     RegistryData current;
-    if (!ReadValue(key, name, current)) return Record(StepAction::DeleteValue, target, std::string(), {StepOutcome::Unchanged, 0});
+    if (!ReadValue(key, name, current))
+        return Record(StepAction::DeleteValue, target, std::string(), {StepOutcome::Unchanged, 0});
     return Record(StepAction::DeleteValue, target, std::string(), DoDeleteValue(key, name));
 }
 
@@ -97,8 +99,8 @@ DWORD LiveMachine::Read(const std::string& path, std::string& data) {
 
 DWORD LiveMachine::ReadPieces(const std::string& path, const std::function<void(std::string_view)>& take) {
     const DWORD kPiece = 256 * 1024;
-    ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return ::GetLastError();
     buffer_.resize(kPiece);
     for (;;) {
@@ -143,9 +145,9 @@ HKEY LiveMachine::Key(const std::string& key, bool create) {
     if (auto open = keys_.find(name); open != keys_.end()) return open->second.Get();
     RegistryKey handle;
     const REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE;
-    const LSTATUS status =
-        create ? ::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, access, nullptr, handle.Out(), nullptr)
-               : ::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, access, handle.Out());
+    const LSTATUS status = create ? ::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, access, nullptr,
+                                                      handle.Out(), nullptr)
+                                  : ::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, access, handle.Out());
     if (status != ERROR_SUCCESS) return nullptr;
     return keys_.emplace(name, std::move(handle)).first->second.Get();
 }
@@ -164,25 +166,26 @@ LSTATUS LiveMachine::WithKey(const std::string& key, bool create, const std::fun
 
 bool LiveMachine::ReadValue(const std::string& key, const std::string& name, RegistryData& data, bool createKey) {
     return WithKey(key, createKey, [&](HKEY handle) {
-        // Most values fit a small buffer, which takes one call instead of two.
-        DWORD type = REG_NONE;
-        BYTE small[256];
-        DWORD size = sizeof small;
-        LSTATUS status = ::RegQueryValueExA(handle, name.c_str(), nullptr, &type, small, &size);
-        if (status == ERROR_SUCCESS) {
-            data.type = type;
-            data.bytes.assign(reinterpret_cast<const char*>(small), size);
-            return status;
-        }
-        if (status != ERROR_MORE_DATA || size > kLargestValue) return status;
-        std::vector<char> bytes(size + 1, '\0');
-        status = ::RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
-        if (status == ERROR_SUCCESS) {
-            data.type = type;
-            data.bytes.assign(bytes.data(), size);
-        }
-        return status;
-    }) == ERROR_SUCCESS;
+               // Most values fit a small buffer, which takes one call instead of two.
+               DWORD type = REG_NONE;
+               BYTE small[256];
+               DWORD size = sizeof small;
+               LSTATUS status = ::RegQueryValueExA(handle, name.c_str(), nullptr, &type, small, &size);
+               if (status == ERROR_SUCCESS) {
+                   data.type = type;
+                   data.bytes.assign(reinterpret_cast<const char*>(small), size);
+                   return status;
+               }
+               if (status != ERROR_MORE_DATA || size > kLargestValue) return status;
+               std::vector<char> bytes(size + 1, '\0');
+               status = ::RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()),
+                                           &size);
+               if (status == ERROR_SUCCESS) {
+                   data.type = type;
+                   data.bytes.assign(bytes.data(), size);
+               }
+               return status;
+           }) == ERROR_SUCCESS;
 }
 
 Machine::Result LiveMachine::DoWrite(const std::string& path, const std::string& data) {
@@ -190,7 +193,8 @@ Machine::Result LiveMachine::DoWrite(const std::string& path, const std::string&
     const DWORD error = ReplaceFileContents(path, data);
     if (error == ERROR_SUCCESS) {
         // A new file under the name: a backup made as a second name no longer shares it.
-        shared_.erase(std::remove_if(shared_.begin(), shared_.end(), [&](const Shared& link) { return link.file == path || link.backup == path; }),
+        shared_.erase(std::remove_if(shared_.begin(), shared_.end(),
+                                     [&](const Shared& link) { return link.file == path || link.backup == path; }),
                       shared_.end());
     }
     return {error == ERROR_SUCCESS ? StepOutcome::Done : StepOutcome::Failed, error};

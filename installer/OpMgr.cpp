@@ -34,7 +34,8 @@ bool IsOldWindowsNT() {
 void VellantSetup::InstallOpMgr(PathString folder) {
     if (IsOldWindowsNT()) return;
     const PathString source = GetDLLSourcePath();
-    for (const AddonFile& file : kOpMgrFiles) Io().Copy(StepAction::CopyFile, (source + file.source).Str(), (folder + file.target).Str());
+    for (const AddonFile& file : kOpMgrFiles)
+        Io().Copy(StepAction::CopyFile, (source + file.source).Str(), (folder + file.target).Str());
     const PathString companion = GetQTX2CAMPath();
     Io().SetValue(kRunKey, kRunValue, RegistryData::Text(companion.Str()));
     // Quoted on the command line so that a folder with blanks cannot start another program.

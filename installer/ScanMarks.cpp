@@ -67,7 +67,8 @@ __attribute__((target("sse2"))) size_t CheckSixteen(std::string_view data, size_
     for (; i + 17 <= data.size(); i += 16) {
         const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data.data() + i));
         const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data.data() + i + 1));
-        __m128i any = _mm_or_si128(_mm_or_si128(Is(first, '_'), Is(first, '*')), _mm_or_si128(Is(first, '['), Is(first, 0)));
+        __m128i any =
+            _mm_or_si128(_mm_or_si128(Is(first, '_'), Is(first, '*')), _mm_or_si128(Is(first, '['), Is(first, 0)));
         any = _mm_or_si128(any, _mm_and_si128(Is(first, 'g'), Is(second, 'n')));
         any = _mm_or_si128(any, _mm_and_si128(Is(first, 'u'), Is(second, 't')));
         any = _mm_or_si128(any, _mm_and_si128(Is(first, '\n'), Is(second, '1')));
@@ -124,7 +125,7 @@ void ScanMarker::Add(std::string_view piece) {
         for (size_t at = 0; at < tail_.size(); ++at)
             if (kStarts[static_cast<unsigned char>(joint[at])]) CheckAt(joint, at, size_ - tail_.size());
     }
-    const size_t wide = HasAvx2() && widestForTests >= 32  ? CheckThirtyTwo(piece, size_, *this)
+    const size_t wide = HasAvx2() && widestForTests >= 32          ? CheckThirtyTwo(piece, size_, *this)
                         : HasWideCompare() && widestForTests >= 16 ? CheckSixteen(piece, size_, *this)
                                                                    : 0;
     // The rest one byte at a time; a pattern that starts before `wide` may be noticed after it.

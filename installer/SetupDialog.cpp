@@ -12,33 +12,35 @@ namespace {
 const char* const kHelpTopic = "Help\\QTX_Add_ons\\OEM\\CNCSoftware\\MastercamOptions";
 }  // namespace
 
-const UINT VellantSetup::kOptionBoxes[kOptionCount] = {kIdOpMgr, kIdOpMgrButton, kIdOpMgrToolDefs,
-                                                       kIdOpMgrDisableToolpath, kIdToolbar, kIdEditor};
+const UINT VellantSetup::kOptionBoxes[kOptionCount] = {
+    kIdOpMgr, kIdOpMgrButton, kIdOpMgrToolDefs, kIdOpMgrDisableToolpath, kIdToolbar, kIdEditor};
 
 BEGIN_MESSAGE_MAP(VellantSetup, TTDialog)
-    ON_BN_CLICKED(kIdToolbar, OnAttachToolbar)
-    ON_CBN_SELCHANGE(kIdSelectList, OnSelchangeVellantSelect)
-    ON_CBN_SELENDOK(kIdConfigList, OnSelendokMcConfigFile)
-    ON_BN_CLICKED(kIdOpMgr, OnAttachOpMgr)
-    ON_BN_CLICKED(kIdEditor, OnAttachEditor)
-    ON_BN_CLICKED(kIdAllMill, OnAllMill)
-    ON_BN_CLICKED(kIdAllRouter, OnAllRouter)
-    ON_BN_CLICKED(kIdAllLathe, OnAllLathe)
-    ON_BN_CLICKED(kIdAllWire, OnAllWire)
-    ON_BN_CLICKED(kIdSingleConfig, OnSingleConfig)
-    ON_BN_CLICKED(kIdOpMgrButton, OnAttachOpMgrButton)
-    ON_BN_CLICKED(kIdOpMgrToolDefs, OnAttachOpMgrToolDefs)
-    ON_BN_CLICKED(kIdOpMgrDisableToolpath, OnAttachOpMgrDisableToolpath)
-    ON_BN_CLICKED(kIdAddFolder, OnAddMastercamDirectory)
-    ON_BN_CLICKED(kIdInfoButton, OnInfoIcon)
+ON_BN_CLICKED(kIdToolbar, OnAttachToolbar)
+ON_CBN_SELCHANGE(kIdSelectList, OnSelchangeVellantSelect)
+ON_CBN_SELENDOK(kIdConfigList, OnSelendokMcConfigFile)
+ON_BN_CLICKED(kIdOpMgr, OnAttachOpMgr)
+ON_BN_CLICKED(kIdEditor, OnAttachEditor)
+ON_BN_CLICKED(kIdAllMill, OnAllMill)
+ON_BN_CLICKED(kIdAllRouter, OnAllRouter)
+ON_BN_CLICKED(kIdAllLathe, OnAllLathe)
+ON_BN_CLICKED(kIdAllWire, OnAllWire)
+ON_BN_CLICKED(kIdSingleConfig, OnSingleConfig)
+ON_BN_CLICKED(kIdOpMgrButton, OnAttachOpMgrButton)
+ON_BN_CLICKED(kIdOpMgrToolDefs, OnAttachOpMgrToolDefs)
+ON_BN_CLICKED(kIdOpMgrDisableToolpath, OnAttachOpMgrDisableToolpath)
+ON_BN_CLICKED(kIdAddFolder, OnAddMastercamDirectory)
+ON_BN_CLICKED(kIdInfoButton, OnInfoIcon)
 END_MESSAGE_MAP()
 
 CString VellantSetup::ListLine(const McConfigFile& record) {
     CString label;
-    if (record.version != 0) label.Format("%s%d", KindLabel(record.kind), static_cast<int>(record.version));
-    else label = KindLabel(record.kind);
-    const CString name = record.version != 0 ? CString(FileString(static_cast<const char*>(record.path)).fileName.Text())
-                                             : record.path;
+    if (record.version != 0)
+        label.Format("%s%d", KindLabel(record.kind), static_cast<int>(record.version));
+    else
+        label = KindLabel(record.kind);
+    const CString name =
+        record.version != 0 ? CString(FileString(static_cast<const char*>(record.path)).fileName.Text()) : record.path;
     CString line;
     line.Format("%s -- %s", static_cast<const char*>(label), static_cast<const char*>(name));
     return line;
@@ -98,14 +100,15 @@ void VellantSetup::SetAttachChecks() {
     int inScope = 0;
     int carrying[kOptionCount] = {};
     for (const McConfigFile& record : m_configFiles) {
-        const bool scoped = (record.kind == kMill && m_allMill == TRUE) || (record.kind == kRouter && m_allRouter == TRUE) ||
-                            (record.kind == kLathe && m_allLathe == TRUE) || (record.kind == kWire && m_allWire == TRUE);
+        const bool scoped =
+            (record.kind == kMill && m_allMill == TRUE) || (record.kind == kRouter && m_allRouter == TRUE) ||
+            (record.kind == kLathe && m_allLathe == TRUE) || (record.kind == kWire && m_allWire == TRUE);
         if (!scoped) continue;
         ++inScope;
         for (int i = 0; i < kOptionCount; ++i) carrying[i] += record.wanted[i];
     }
-    BOOL* const flags[kOptionCount] = {&m_opMgrHook, &m_opMgrButton, &m_opMgrToolDefs,
-                                       &m_opMgrDisableToolpath, &m_toolbar, &m_editor};
+    BOOL* const flags[kOptionCount] = {&m_opMgrHook, &m_opMgrButton, &m_opMgrToolDefs, &m_opMgrDisableToolpath,
+                                       &m_toolbar,   &m_editor};
     for (int i = 0; i < kOptionCount; ++i) {
         *flags[i] = carrying[i] == 0 ? BST_UNCHECKED : carrying[i] == inScope ? BST_CHECKED : BST_INDETERMINATE;
         ::SendMessageA(DlgItem(kOptionBoxes[i]), BM_SETCHECK, static_cast<WPARAM>(*flags[i]), 0);
@@ -147,8 +150,8 @@ void VellantSetup::OnSelendokMcConfigFile() {
             m_toolbarList.AddString(entry);
         }
     }
-    BOOL* const flags[kOptionCount] = {&m_opMgrHook, &m_opMgrButton, &m_opMgrToolDefs,
-                                       &m_opMgrDisableToolpath, &m_toolbar, &m_editor};
+    BOOL* const flags[kOptionCount] = {&m_opMgrHook, &m_opMgrButton, &m_opMgrToolDefs, &m_opMgrDisableToolpath,
+                                       &m_toolbar,   &m_editor};
     for (int i = 0; i < kOptionCount; ++i) {
         *flags[i] = record.wanted[i] ? BST_CHECKED : BST_UNCHECKED;
         ::SendMessageA(DlgItem(kOptionBoxes[i]), BM_SETCHECK, static_cast<WPARAM>(*flags[i]), 0);
@@ -174,9 +177,7 @@ void VellantSetup::OnAttachEditor() { ToggleOption(kEditor, m_editor, kIdEditor)
 
 void VellantSetup::OnSelchangeVellantSelect() { ::ShowWindow(DlgItem(kIdSelectNote), SW_HIDE); }
 
-void VellantSetup::OnInfoIcon() {
-    ::ShellExecuteA(m_hWnd, "open", HelpPage(), nullptr, nullptr, SW_SHOWNORMAL);
-}
+void VellantSetup::OnInfoIcon() { ::ShellExecuteA(m_hWnd, "open", HelpPage(), nullptr, nullptr, SW_SHOWNORMAL); }
 
 void VellantSetup::OnAddMastercamDirectory() {
     const StrPP folder = BrowseForFolder(false, true);

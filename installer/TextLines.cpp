@@ -27,7 +27,8 @@ size_t LineStartOf(std::string_view data, size_t at) {
 }
 
 size_t LineStarts::Next(size_t from) {
-    if (searchedFrom_ != std::string_view::npos && searchedFrom_ <= from && (found_ == std::string_view::npos || found_ >= from))
+    if (searchedFrom_ != std::string_view::npos && searchedFrom_ <= from &&
+        (found_ == std::string_view::npos || found_ >= from))
         return found_;
     searchedFrom_ = from;
     if (from == 0 && StartsWith(data_, head_)) return found_ = 0;

@@ -20,8 +20,8 @@ std::vector<LineView> SplitLines(std::string_view data);
 // The line that starts at `start`, and where the line after it starts.
 LineView LineAt(std::string_view data, size_t start);
 inline size_t EndOf(std::string_view data, const LineView& line) {
-    return static_cast<size_t>((line.eol.empty() ? line.text.data() + line.text.size() : line.eol.data() + line.eol.size()) -
-                               data.data());
+    return static_cast<size_t>(
+        (line.eol.empty() ? line.text.data() + line.text.size() : line.eol.data() + line.eol.size()) - data.data());
 }
 // Where the line holding position `at` starts.
 size_t LineStartOf(std::string_view data, size_t at);
@@ -30,7 +30,8 @@ size_t LineStartOf(std::string_view data, size_t at);
 // instead of a look at every line.
 class LineStarts {
 public:
-    LineStarts(std::string_view data, std::string_view head) : data_(data), head_(head), pattern_("\n" + std::string(head)) {}
+    LineStarts(std::string_view data, std::string_view head)
+        : data_(data), head_(head), pattern_("\n" + std::string(head)) {}
     // The first such line starting at or after `from`, a line start; npos when none.
     size_t Next(size_t from);
 

@@ -14,7 +14,6 @@
 #include <memory>
 #include <vector>
 
-
 class Machine;
 
 // Windows NT 4.0 and earlier cannot run the operations-manager companion.

@@ -4,7 +4,7 @@
 namespace {
 ProgramConfiguration* hostSettings = nullptr;
 ConfigFiles* hostFolders = nullptr;
-}
+}  // namespace
 
 CVellantsApp::CVellantsApp() : CWinApp(nullptr) {}
 

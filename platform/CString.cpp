@@ -8,11 +8,9 @@
 
 namespace {
 int Clamp(int value, int low, int high) { return std::max(low, std::min(value, high)); }
-}
+}  // namespace
 
-CString CString::Left(int count) const {
-    return CString(text_.substr(0, Clamp(count, 0, GetLength())));
-}
+CString CString::Left(int count) const { return CString(text_.substr(0, Clamp(count, 0, GetLength()))); }
 
 CString CString::Right(int count) const {
     const int n = Clamp(count, 0, GetLength());
@@ -54,9 +52,7 @@ CString& CString::MakeLower() {
     return *this;
 }
 
-int CString::CompareNoCase(const char* other) const {
-    return _stricmp(text_.c_str(), other ? other : "");
-}
+int CString::CompareNoCase(const char* other) const { return _stricmp(text_.c_str(), other ? other : ""); }
 
 void CString::Format(const char* format, ...) {
     va_list args;
@@ -76,7 +72,23 @@ void CString::Format(const char* format, ...) {
     text_.assign(buffer.data(), needed);
 }
 
-CString operator+(const CString& a, const CString& b) { CString r(a); r += b; return r; }
-CString operator+(const CString& a, const char* b) { CString r(a); r += b; return r; }
-CString operator+(const char* a, const CString& b) { CString r(a); r += b; return r; }
-CString operator+(const CString& a, char b) { CString r(a); r += b; return r; }
+CString operator+(const CString& a, const CString& b) {
+    CString r(a);
+    r += b;
+    return r;
+}
+CString operator+(const CString& a, const char* b) {
+    CString r(a);
+    r += b;
+    return r;
+}
+CString operator+(const char* a, const CString& b) {
+    CString r(a);
+    r += b;
+    return r;
+}
+CString operator+(const CString& a, char b) {
+    CString r(a);
+    r += b;
+    return r;
+}

@@ -31,10 +31,22 @@ public:
     int CompareNoCase(const char* other) const;
     void Format(const char* format, ...);
 
-    CString& operator=(const char* text) { text_ = text ? text : ""; return *this; }
-    CString& operator+=(const CString& more) { text_ += more.text_; return *this; }
-    CString& operator+=(const char* more) { if (more) text_ += more; return *this; }
-    CString& operator+=(char c) { text_ += c; return *this; }
+    CString& operator=(const char* text) {
+        text_ = text ? text : "";
+        return *this;
+    }
+    CString& operator+=(const CString& more) {
+        text_ += more.text_;
+        return *this;
+    }
+    CString& operator+=(const char* more) {
+        if (more) text_ += more;
+        return *this;
+    }
+    CString& operator+=(char c) {
+        text_ += c;
+        return *this;
+    }
 
     friend bool operator==(const CString& a, const CString& b) { return a.text_ == b.text_; }
     friend bool operator==(const CString& a, const char* b) { return a.text_ == (b ? b : ""); }

@@ -3,8 +3,8 @@
 #include <string>
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_BN_CLICKED(IDOK, OnOK)
-    ON_BN_CLICKED(IDCANCEL, OnCancel)
+ON_BN_CLICKED(IDOK, OnOK)
+ON_BN_CLICKED(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
 
 INT_PTR CALLBACK AfxDlgProc(HWND window, UINT message, WPARAM, LPARAM l) {
@@ -46,8 +46,9 @@ INT_PTR CDialog::DoModal() {
         RunModalLoop();
     }
     // Hidden before the parent comes back, so that the parent is activated again.
-    if (m_hWnd) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                               SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+    if (m_hWnd)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
     if (disabledParent) {
         ::EnableWindow(parent, TRUE);
         ::SetActiveWindow(parent);

@@ -52,36 +52,40 @@ protected:
     virtual const AFX_MSGMAP* GetMessageMap() const;
 };
 
-#define DECLARE_MESSAGE_MAP()                       \
-protected:                                          \
-    static const AFX_MSGMAP* GetThisMessageMap();   \
+#define DECLARE_MESSAGE_MAP()                     \
+protected:                                        \
+    static const AFX_MSGMAP* GetThisMessageMap(); \
     const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                     \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-    const AFX_MSGMAP* theClass::GetThisMessageMap() {                              \
-        using ThisClass [[maybe_unused]] = theClass;                               \
-        using TheBaseClass = baseClass;                                            \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+        using ThisClass [[maybe_unused]] = theClass;                                  \
+        using TheBaseClass = baseClass;                                               \
         static const AFX_MSGMAP_ENTRY entries[] = {
-
-#define END_MESSAGE_MAP()                                                  \
-            {0, 0, 0, 0, 0, nullptr}                                       \
-        };                                                                 \
-        static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries}; \
-        return &map;                                                       \
+#define END_MESSAGE_MAP()                                                      \
+    { 0, 0, 0, 0, 0, nullptr }                                                 \
+    }                                                                          \
+    ;                                                                          \
+    static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries}; \
+    return &map;                                                               \
     }
 
-#define AFX_ENTRY(message, code, first, last, sig, handler)                                         \
-    {static_cast<UINT>(message), static_cast<UINT>(code), static_cast<UINT>(first), static_cast<UINT>(last), \
-     sig, reinterpret_cast<AFX_PMSG>(handler)},
+#define AFX_ENTRY(message, code, first, last, sig, handler) \
+    {static_cast<UINT>(message),                            \
+     static_cast<UINT>(code),                               \
+     static_cast<UINT>(first),                              \
+     static_cast<UINT>(last),                               \
+     sig,                                                   \
+     reinterpret_cast<AFX_PMSG>(handler)},
 
 #define ON_COMMAND_CODE(code, id, handler) \
     AFX_ENTRY(WM_COMMAND, code, id, id, AfxSig_vv, static_cast<void (ThisClass::*)()>(&ThisClass::handler))
 #define ON_BN_CLICKED(id, handler) ON_COMMAND_CODE(BN_CLICKED, id, handler)
 #define ON_CBN_SELCHANGE(id, handler) ON_COMMAND_CODE(CBN_SELCHANGE, id, handler)
 #define ON_CBN_SELENDOK(id, handler) ON_COMMAND_CODE(CBN_SELENDOK, id, handler)
-#define ON_NOTIFY_EX_RANGE(code, first, last, handler)                      \
-    AFX_ENTRY(WM_NOTIFY, code, first, last, AfxSig_bNMHDR,                  \
+#define ON_NOTIFY_EX_RANGE(code, first, last, handler)     \
+    AFX_ENTRY(WM_NOTIFY, code, first, last, AfxSig_bNMHDR, \
               static_cast<BOOL (ThisClass::*)(UINT, NMHDR*, LRESULT*)>(&ThisClass::handler))
 #define ON_NOTIFY_EX(code, id, handler) ON_NOTIFY_EX_RANGE(code, id, id, handler)
 #define ON_MOUSE_MESSAGE(message, handler) \
@@ -95,11 +99,12 @@ protected:                                          \
     AFX_ENTRY(WM_CREATE, 0, 0, 0, AfxSig_is, static_cast<int (ThisClass::*)(LPCREATESTRUCT)>(&ThisClass::OnCreate))
 #define ON_WM_TIMER() \
     AFX_ENTRY(WM_TIMER, 0, 0, 0, AfxSig_vw, static_cast<void (ThisClass::*)(UINT_PTR)>(&ThisClass::OnTimer))
-#define ON_WM_SETCURSOR()                          \
-    AFX_ENTRY(WM_SETCURSOR, 0, 0, 0, AfxSig_bWww,  \
+#define ON_WM_SETCURSOR()                         \
+    AFX_ENTRY(WM_SETCURSOR, 0, 0, 0, AfxSig_bWww, \
               static_cast<BOOL (ThisClass::*)(HWND, UINT, UINT)>(&ThisClass::OnSetCursor))
-#define ON_WM_KEYDOWN() \
-    AFX_ENTRY(WM_KEYDOWN, 0, 0, 0, AfxSig_vwww, static_cast<void (ThisClass::*)(UINT, UINT, UINT)>(&ThisClass::OnKeyDown))
+#define ON_WM_KEYDOWN()                         \
+    AFX_ENTRY(WM_KEYDOWN, 0, 0, 0, AfxSig_vwww, \
+              static_cast<void (ThisClass::*)(UINT, UINT, UINT)>(&ThisClass::OnKeyDown))
 #define ON_WM_SETFOCUS() \
     AFX_ENTRY(WM_SETFOCUS, 0, 0, 0, AfxSig_vW, static_cast<void (ThisClass::*)(HWND)>(&ThisClass::OnSetFocus))
 #define ON_WM_KILLFOCUS() \
@@ -107,6 +112,6 @@ protected:                                          \
 #define ON_WM_NCHITTEST() \
     AFX_ENTRY(WM_NCHITTEST, 0, 0, 0, AfxSig_lp, static_cast<LRESULT (ThisClass::*)(POINT)>(&ThisClass::OnNcHitTest))
 // A control's colour request, reflected back from its parent.
-#define ON_WM_CTLCOLOR_REFLECT()                       \
+#define ON_WM_CTLCOLOR_REFLECT()                               \
     AFX_ENTRY(WM_CTLCOLORSTATIC + 0x2000, 0, 0, 0, AfxSig_hDw, \
               static_cast<HBRUSH (ThisClass::*)(HDC, UINT)>(&ThisClass::CtlColor))

@@ -17,16 +17,16 @@ struct VELLANTS_API CRuntimeClass {
 
 #define RUNTIME_CLASS(theClass) (const_cast<CRuntimeClass*>(&theClass::class##theClass))
 
-#define DECLARE_DYNAMIC(theClass)                   \
-public:                                             \
-    static const CRuntimeClass class##theClass;     \
-    static CRuntimeClass* _GetBaseClass();          \
+#define DECLARE_DYNAMIC(theClass)               \
+public:                                         \
+    static const CRuntimeClass class##theClass; \
+    static CRuntimeClass* _GetBaseClass();      \
     CRuntimeClass* GetRuntimeClass() const override;
 
-#define IMPLEMENT_DYNAMIC(theClass, baseClass)                                                              \
-    CRuntimeClass* theClass::_GetBaseClass() { return RUNTIME_CLASS(baseClass); }                          \
-    const CRuntimeClass theClass::class##theClass = {#theClass, sizeof(theClass), 0xFFFF, nullptr,           \
-                                                     &theClass::_GetBaseClass};                              \
+#define IMPLEMENT_DYNAMIC(theClass, baseClass)                                                     \
+    CRuntimeClass* theClass::_GetBaseClass() { return RUNTIME_CLASS(baseClass); }                  \
+    const CRuntimeClass theClass::class##theClass = {#theClass, sizeof(theClass), 0xFFFF, nullptr, \
+                                                     &theClass::_GetBaseClass};                    \
     CRuntimeClass* theClass::GetRuntimeClass() const { return RUNTIME_CLASS(theClass); }
 
 class VELLANTS_API CObject {

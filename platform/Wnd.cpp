@@ -92,7 +92,8 @@ void CWnd::Attach(HWND window) {
 }
 
 void CWnd::Detach() {
-    if (m_oldProc && ::IsWindow(m_hWnd)) ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldProc));
+    if (m_oldProc && ::IsWindow(m_hWnd))
+        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldProc));
     Permanent().erase(m_hWnd);
     m_hWnd = nullptr;
     m_oldProc = nullptr;
@@ -102,8 +103,8 @@ BOOL CWnd::SubclassWindow(HWND window) {
     if (!window || FromHandlePermanent(window)) return FALSE;
     Attach(window);
     PreSubclassWindow();
-    m_oldProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    m_oldProc =
+        reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     return TRUE;
 }
 
@@ -188,8 +189,10 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
 BOOL CWnd::OnWndMsg(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
     // Messages about a child go back to the child's own object first.
     HWND child = nullptr;
-    if (message == WM_DRAWITEM) child = reinterpret_cast<LPDRAWITEMSTRUCT>(l)->hwndItem;
-    else if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) child = reinterpret_cast<HWND>(l);
+    if (message == WM_DRAWITEM)
+        child = reinterpret_cast<LPDRAWITEMSTRUCT>(l)->hwndItem;
+    else if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
+        child = reinterpret_cast<HWND>(l);
     if (child) {
         if (CWnd* control = FromHandlePermanent(child))
             if (control != this && control->OnChildNotify(message, w, l, result)) return TRUE;
@@ -283,9 +286,10 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
 }
 
 BOOL CButton::Create(const char* caption, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
-    HWND window = ::CreateWindowExA(0, "BUTTON", caption, style, rect.left, rect.top, rect.right - rect.left,
-                                    rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
-                                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
+    HWND window =
+        ::CreateWindowExA(0, "BUTTON", caption, style, rect.left, rect.top, rect.right - rect.left,
+                          rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
+                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
     return window && SubclassWindow(window);
 }
 

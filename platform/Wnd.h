@@ -131,7 +131,9 @@ public:
     // A tool for a whole control, its text asked of the owner when the tip shows.
     BOOL AddControlTool(HWND owner, HWND control);
     void UpdateTipText(const char* text, CWnd* owner, UINT_PTR id);
-    void RelayEvent(MSG* message) { if (m_hWnd) ::SendMessageA(m_hWnd, TTM_RELAYEVENT, 0, LPARAM(message)); }
+    void RelayEvent(MSG* message) {
+        if (m_hWnd) ::SendMessageA(m_hWnd, TTM_RELAYEVENT, 0, LPARAM(message));
+    }
     void Activate(BOOL active) { ::SendMessageA(m_hWnd, TTM_ACTIVATE, active, 0); }
     // Longer texts wrap at this many pixels.
     void SetMaxTipWidth(int width) { ::SendMessageA(m_hWnd, TTM_SETMAXTIPWIDTH, 0, width); }

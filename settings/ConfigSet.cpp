@@ -71,6 +71,4 @@ bool ConfigSet::Remove(const char* key) {
     return true;
 }
 
-ConfigEntry* ConfigSet::Find(const char* key) {
-    return root && Splay(key, std::strlen(key)) == 0 ? root : nullptr;
-}
+ConfigEntry* ConfigSet::Find(const char* key) { return root && Splay(key, std::strlen(key)) == 0 ? root : nullptr; }

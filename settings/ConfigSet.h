@@ -39,7 +39,8 @@ public:
     // Left subtree, right subtree, then the node; the order entries are saved in. The
     // walk stops when visit returns false.
     void PostOrder(const std::function<bool(ConfigEntry&)>& visit) const { Walk(visit); }
-    template <class Visit> void Walk(Visit&& visit) const;
+    template <class Visit>
+    void Walk(Visit&& visit) const;
     void Clear();
     ConfigEntry* Root() const { return root; }
 

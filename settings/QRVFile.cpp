@@ -253,8 +253,10 @@ Section* Section::Find(Section* head, uint32_t wanted) {
 }
 
 void Section::Unlink(Section*& head) {
-    if (previous) previous->next = next;
-    else if (head == this) head = next;
+    if (previous)
+        previous->next = next;
+    else if (head == this)
+        head = next;
     if (next) next->previous = previous;
     previous = next = nullptr;
 }
@@ -268,8 +270,10 @@ void Section::Link(Section*& head) {
     }
     previous = before;
     next = after;
-    if (before) before->next = this;
-    else head = this;
+    if (before)
+        before->next = this;
+    else
+        head = this;
     if (after) after->previous = this;
 }
 
@@ -339,8 +343,7 @@ void RaiseForFile(const char* fileName) {
         throw;
     } catch (const QRVException& failure) {
         named = failure;
-    } catch (...) {
-    }
+    } catch (...) {}
     named.Append(FileTail(fileName));
     named.Throw();
 }

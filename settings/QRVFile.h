@@ -78,7 +78,8 @@ public:
 
 private:
     // Writes m bytes at the cursor, inserting when the cursor is inside the data.
-    template <class WriteBody> int WriteAtCursor(uint32_t m, WriteBody body);
+    template <class WriteBody>
+    int WriteAtCursor(uint32_t m, WriteBody body);
 
     uint32_t dataStart = 0;
     uint32_t capacity = 0;

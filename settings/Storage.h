@@ -48,7 +48,10 @@ public:
     int Write(char v) { return WriteBytes(&v, 1); }
     int Write(long v) { return WriteWord(static_cast<int32_t>(v)); }
     int Write(unsigned long v) { return WriteWord(static_cast<uint32_t>(v)); }
-    int Write(bool v) { const unsigned char b = v; return WriteBytes(&b, 1); }
+    int Write(bool v) {
+        const unsigned char b = v;
+        return WriteBytes(&b, 1);
+    }
     int Read(long long& v) { return ReadInto(v); }
     int Read(double& v) { return ReadInto(v); }
     int Read(float& v) { return ReadInto(v); }
@@ -58,8 +61,16 @@ public:
     int Read(long& v);
     int Read(unsigned long& v);
     int Read(bool& v);
-    template <class T> Storage& operator<<(T v) { Write(v); return *this; }
-    template <class T> Storage& operator>>(T& v) { Read(v); return *this; }
+    template <class T>
+    Storage& operator<<(T v) {
+        Write(v);
+        return *this;
+    }
+    template <class T>
+    Storage& operator>>(T& v) {
+        Read(v);
+        return *this;
+    }
 
     uint32_t Position() const { return position; }
     // Bytes between the position and the end, as last known; bounds every count read.
@@ -76,8 +87,12 @@ protected:
             default: std::memcpy(to, from, count); break;
         }
     }
-    template <class T> int WriteWord(T v) { return WriteBytes(&v, sizeof v); }
-    template <class T> int ReadInto(T& v) {
+    template <class T>
+    int WriteWord(T v) {
+        return WriteBytes(&v, sizeof v);
+    }
+    template <class T>
+    int ReadInto(T& v) {
         T read;
         if (!ReadBytes(&read, sizeof read)) return 0;
         v = read;

@@ -238,8 +238,10 @@ StrPP Value::NumberText(bool applyRelative) const {
     }
     if (f.impliedDecimals >= 0) {
         const double scale = std::pow(10.0, f.impliedDecimals);
-        if (isReal) x = std::floor(x * scale + 0.5);
-        else i *= static_cast<long long>(scale);
+        if (isReal)
+            x = std::floor(x * scale + 0.5);
+        else
+            i *= static_cast<long long>(scale);
     }
     const std::string pattern = f.pattern.Text();
     const char conversion = pattern.empty() ? 'f' : pattern.back();
@@ -433,8 +435,10 @@ int Value::ReadFrom(Source& in, int depth) {
                 PooledText::Assign(*text, read, shown);
             } else {
                 StrPP* fresh = PooledText::New(read, shown);
-                if (Become(type)) text = fresh;
-                else PooledText::Delete(fresh);
+                if (Become(type))
+                    text = fresh;
+                else
+                    PooledText::Delete(fresh);
             }
             break;
         }

@@ -132,8 +132,10 @@ protected:
     friend class ValueList;
     void CopyFrom(const Value& other);
     // One layout for every stream: Sink and Source carry the words and bytes.
-    template <class Sink> int WriteWith(Sink& sink, uint32_t flag) const;
-    template <class Source> int ReadFrom(Source& source, int depth);
+    template <class Sink>
+    int WriteWith(Sink& sink, uint32_t flag) const;
+    template <class Source>
+    int ReadFrom(Source& source, int depth);
     // Drops the payload and takes the type of a value just read, flag set; false for the
     // shared ErrorValue, which no read changes.
     bool Become(uint32_t type);

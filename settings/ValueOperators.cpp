@@ -194,10 +194,10 @@ Value& Keep(Value& slot, const Value& result) {
 }
 }  // namespace
 
-#define VALUE_OPERATOR(op, body)                            \
-    Value& Value::operator op(const Value& right) const {   \
-        static Value result;                                \
-        return Keep(result, body);                          \
+#define VALUE_OPERATOR(op, body)                          \
+    Value& Value::operator op(const Value& right) const { \
+        static Value result;                              \
+        return Keep(result, body);                        \
     }
 
 VALUE_OPERATOR(==, Compare(*this, right, Relation::Equal))

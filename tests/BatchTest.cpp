@@ -64,11 +64,13 @@ TEST_F(BatchTest, InstallThenRemoveGivesBackEveryFile) {
     SampleInstall mcam9(temp, 9), mcam8(temp, 8);
     std::map<std::string, std::string> originals;
     // Each file gets its own editor back.
-    for (const auto& [name, text] : std::map<std::string, std::string>{{"mill.cfg", SampleCfg(kMillLine, " notepad")},
-                                                                       {"router.cfg", SampleCfg(kRouterLine, " CIMCO Edit", 12)},
-                                                                       {"wire.cfg", SampleCfg(kWireLine)}})
+    for (const auto& [name, text] :
+         std::map<std::string, std::string>{{"mill.cfg", SampleCfg(kMillLine, " notepad")},
+                                            {"router.cfg", SampleCfg(kRouterLine, " CIMCO Edit", 12)},
+                                            {"wire.cfg", SampleCfg(kWireLine)}})
         originals[mcam9.AddCfg(name, text)] = text;
-    originals[mcam8.AddCfg("mill8.cfg", SampleCfg(kMillLine, " pfe32", 3, "\n"))] = SampleCfg(kMillLine, " pfe32", 3, "\n");
+    originals[mcam8.AddCfg("mill8.cfg", SampleCfg(kMillLine, " pfe32", 3, "\n"))] =
+        SampleCfg(kMillLine, " pfe32", 3, "\n");
     originals[mcam9.AddEditorList(SampleEditorList(4))] = SampleEditorList(4);
     originals[mcam8.AddEditorList(SampleEditorList(2, "\n"))] = SampleEditorList(2, "\n");
     const int started = CompanionLogCount("started");

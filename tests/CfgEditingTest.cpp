@@ -61,11 +61,12 @@ TEST_F(CfgEditing, ToolbarInsertionShiftsButtonsAndRemovalRestores) {
     const std::string original = SampleCfg(kMillLine, " pfe32", 5);
     WriteFileText(source, original);
     probe.Whack(source, target, false, true, false, false);
-    const std::string expected = Replaced(original,
-                                          "2301. (B1) Button 1? a\r\n2302. (B2) Button 2? b\r\n2303. (B3) Button 3? c\r\n"
-                                          "2304. (B4) Button 4? d\r\n2305. (B5) Button 5? e\r\n",
-                                          "2301. (B1) Button 1? gotoqtx*\r\n2302. (B2) Button 2? a\r\n2303. (B3) Button 3? b\r\n"
-                                          "2304. (B4) Button 4? c\r\n2305. (B5) Button 5? d\r\n2306. (B6) Button 5? e\r\n");
+    const std::string expected =
+        Replaced(original,
+                 "2301. (B1) Button 1? a\r\n2302. (B2) Button 2? b\r\n2303. (B3) Button 3? c\r\n"
+                 "2304. (B4) Button 4? d\r\n2305. (B5) Button 5? e\r\n",
+                 "2301. (B1) Button 1? gotoqtx*\r\n2302. (B2) Button 2? a\r\n2303. (B3) Button 3? b\r\n"
+                 "2304. (B4) Button 4? c\r\n2305. (B5) Button 5? d\r\n2306. (B6) Button 5? e\r\n");
     EXPECT_EQ(ReadFileText(target), expected);
 
     WriteFileText(source, expected);
@@ -126,7 +127,8 @@ TEST_F(CfgEditing, RoundTrips) {
         std::string original;
     } cases[] = {
         {"run at the end of the file", atEnd},
-        {"unnumbered line ends the run", Replaced(SampleCfg(kMillLine, " pfe32", 2), "2400. Toolbar end? 0", "; comment")},
+        {"unnumbered line ends the run",
+         Replaced(SampleCfg(kMillLine, " pfe32", 2), "2400. Toolbar end? 0", "; comment")},
         {"line feeds only", SampleCfg(kMillLine, " pfe32", 3, "\n")},
         {"each line keeps its own ending", mixedEndings},
         {"a line without a value ends the run",
@@ -145,7 +147,8 @@ TEST_F(CfgEditing, RoundTrips) {
 
 TEST_F(CfgEditing, OnlyTheHostsOwnLinesAreTouched) {
     // QTX_V2 named in a path line, not on line 851: the user's editor stays.
-    const std::string pathLine = SampleCfg(std::string(kMillLine) + "\r\n400. Tools? C:\\tools\\QTX_V2.exe", " notepad");
+    const std::string pathLine =
+        SampleCfg(std::string(kMillLine) + "\r\n400. Tools? C:\\tools\\QTX_V2.exe", " notepad");
     WriteFileText(source, pathLine);
     probe.DeWhack(source, target, false, false, true, false);
     EXPECT_EQ(ReadFileText(target), pathLine);
@@ -172,10 +175,11 @@ TEST_F(CfgEditing, EntriesBehindAZeroByteAreFoundAndRemoved) {
     probe.Whack(source, target, false, true, false, false);
     EXPECT_EQ(ReadFileText(target), twice);  // no third entry
     probe.DeWhack(source, target, true, false, false, false);
-    EXPECT_EQ(ReadFileText(target), Replaced(original,
-                                             "2301. (B1) Button 1? a\r\n2302. (B2) Button 2? b\r\n2303. (B3) Button 3? c\r\n"
-                                             "2304. (B4) Button 4? d\r\n2305. (B5) Button 5? e\r\n",
-                                             "2301. (B1) Button 1? c\r\n2302. (B2) Button 2? d\r\n2303. (B3) Button 3? e\r\n"));
+    EXPECT_EQ(ReadFileText(target),
+              Replaced(original,
+                       "2301. (B1) Button 1? a\r\n2302. (B2) Button 2? b\r\n2303. (B3) Button 3? c\r\n"
+                       "2304. (B4) Button 4? d\r\n2305. (B5) Button 5? e\r\n",
+                       "2301. (B1) Button 1? c\r\n2302. (B2) Button 2? d\r\n2303. (B3) Button 3? e\r\n"));
 }
 
 TEST_F(CfgEditing, UnreadableSourceLeavesDestination) {

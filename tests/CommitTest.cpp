@@ -177,8 +177,8 @@ TEST_F(CommitTest, FailedBackupSkipsTheEdit) {
 // when the edit after the backup changed nothing.
 TEST_F(CommitTest, BackupsStayApartFromTheirFiles) {
     const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
-    const std::string list = mcam9.AddEditorList(
-        "[general]\r\n" + std::string(1100, '#') + "\r\n[file edit]\r\n1. \"2\"\r\n2. \"QTX_V2\"\r\n3. \"A\"\r\n");
+    const std::string list = mcam9.AddEditorList("[general]\r\n" + std::string(1100, '#') +
+                                                 "\r\n[file edit]\r\n1. \"2\"\r\n2. \"QTX_V2\"\r\n3. \"A\"\r\n");
     const std::string listBefore = ReadFileText(list);
     probe.Records() = {Record(cfg, 9, kMill)};
     probe.Records()[0].wanted[kEditor] = probe.Records()[0].wanted[kToolbar] = true;

@@ -5,7 +5,9 @@
 #include <vector>
 
 namespace {
-std::string UniqueName(const char* stem) { return stem + std::to_string(::GetCurrentProcessId()) + std::to_string(::GetTickCount()); }
+std::string UniqueName(const char* stem) {
+    return stem + std::to_string(::GetCurrentProcessId()) + std::to_string(::GetTickCount());
+}
 
 std::string AppData() {
     char path[MAX_PATH + 1] = {0};
@@ -80,7 +82,8 @@ TEST(ConfigFiles, TopicsResolveToExistingPages) {
     WriteFileText(host / "QTX Help\\Printable Docs\\Guide.txt", "guide");
     WriteFileText(host / "QTX Help\\Info\\About.pdf", "info");
     ConfigFiles layout("Prog", (host.Path() + "\\").c_str());
-    EXPECT_EQ(std::string(layout.GetHelpTopic("Help\\Mastercam%20Options")), host / "QTX Help\\Help\\Mastercam Options.htm");
+    EXPECT_EQ(std::string(layout.GetHelpTopic("Help\\Mastercam%20Options")),
+              host / "QTX Help\\Help\\Mastercam Options.htm");
     EXPECT_EQ(std::string(layout.GetHelpTopic("Help\\Missing")), host / "QTX Help\\Help\\Missing");
     EXPECT_EQ(std::string(layout.GetDocumentTopic("Guide")), host / "QTX Help\\Printable Docs\\Guide.txt");
     EXPECT_EQ(Items(layout.InfoDocuments()), std::vector<std::string>{"About"});

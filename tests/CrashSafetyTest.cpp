@@ -16,7 +16,8 @@ const char* const kEditors[] = {" pfe32", " notepad", " CIMCO Edit", " c:\\tools
 // A configuration file of about `size` bytes: the sample with filler settings after it.
 std::string LargeCfg(int index, size_t size) {
     std::string text = SampleCfg(index % 3 == 2 ? kRouterLine : kMillLine, kEditors[index % 4], 4 + index % 5);
-    const std::string filler = "5000. Filler setting of file " + std::to_string(index) + "? " + std::string(60, 'f') + "\r\n";
+    const std::string filler =
+        "5000. Filler setting of file " + std::to_string(index) + "? " + std::string(60, 'f') + "\r\n";
     while (text.size() < size) text += filler;
     return text;
 }
@@ -63,7 +64,8 @@ TEST_F(CrashSafety, KilledRunsLoseNothingAndFinishWhenRunAgain) {
     Installation files(temp, 20, 1 << 20);
     const auto started = std::chrono::steady_clock::now();
     ASSERT_EQ(RunHost(registry, "install editor toolbar").exitCode, 0u);
-    const auto fullRun = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    const auto fullRun =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
     const std::vector<std::string> installed = files.Contents();
     ASSERT_EQ(RunHost(registry, "remove").exitCode, 0u);
     ASSERT_EQ(files.Contents(), files.original);

@@ -29,7 +29,8 @@ TEST_F(EditorList, AddAndRemoveRenumber) {
     const std::string original =
         kPadding + "[file edit]\r\n1. \"3\"\r\n2. \"A\" a.exe\r\n3. \"B\"\r\n4. \"C\"\r\n[next]\r\n2. \"x\"\r\n";
     const std::string added =
-        kPadding + "[file edit]\r\n1. \"4\"\r\n2. \"QTX_V2\"\r\n3. \"A\" a.exe\r\n4. \"B\"\r\n5. \"C\"\r\n[next]\r\n2. \"x\"\r\n";
+        kPadding +
+        "[file edit]\r\n1. \"4\"\r\n2. \"QTX_V2\"\r\n3. \"A\" a.exe\r\n4. \"B\"\r\n5. \"C\"\r\n[next]\r\n2. \"x\"\r\n";
     EXPECT_EQ(Add(original), added);
     EXPECT_EQ(Remove(added), original);
 }
@@ -48,7 +49,8 @@ TEST_F(EditorList, NumbersStayBelowTwenty) {
     EXPECT_NE(added.find("1. \"18\"\r\n2. \"QTX_V2\"\r\n3. \"E2\"\r\n"), std::string::npos);
     EXPECT_NE(added.find("19. \"E18\"\r\n"), std::string::npos);
 
-    const std::string full = Add(kPadding + "[file edit]\r\n1. \"18\"\r\n" + entries + "19. \"E19\"\r\n20. \"after\"\r\n");
+    const std::string full =
+        Add(kPadding + "[file edit]\r\n1. \"18\"\r\n" + entries + "19. \"E19\"\r\n20. \"after\"\r\n");
     EXPECT_NE(full.find("19. \"E18\"\r\n19. \"E19\"\r\n20. \"after\"\r\n"), std::string::npos);
 }
 
@@ -76,7 +78,8 @@ TEST_F(EditorList, UnnumberedLinesInSectionAreKept) {
 
 // The host's entry is judged by the [file edit] section alone.
 TEST_F(EditorList, SectionAloneDecides) {
-    const std::string mentionedOutside = kPadding + "; C:\\tools\\QTX_V2.exe\r\n[file edit]\r\n1. \"1\"\r\n2. \"A\"\r\n";
+    const std::string mentionedOutside =
+        kPadding + "; C:\\tools\\QTX_V2.exe\r\n[file edit]\r\n1. \"1\"\r\n2. \"A\"\r\n";
     const std::string added = Add(mentionedOutside);
     EXPECT_EQ(added, kPadding + "; C:\\tools\\QTX_V2.exe\r\n[file edit]\r\n1. \"2\"\r\n2. \"QTX_V2\"\r\n3. \"A\"\r\n");
     EXPECT_EQ(Remove(added), mentionedOutside);
@@ -88,15 +91,18 @@ TEST_F(EditorList, SectionAloneDecides) {
 }
 
 TEST_F(EditorList, RemovalRenumbersOnlyTheEntriesAfterTheHost) {
-    const std::string list = kPadding + "[file edit]\r\n1. \"5\"\r\n2. \"A\"\r\n3. \"B\"\r\n4. \"QTX_V2\"\r\n"
-                                        "5. \"C\"\r\n6. \"Qtx_V2\" old\r\n7. \"D\"\r\n[colors]\r\n3. \"x\"\r\n";
-    EXPECT_EQ(Remove(list), kPadding + "[file edit]\r\n1. \"3\"\r\n2. \"A\"\r\n3. \"B\"\r\n4. \"C\"\r\n5. \"D\"\r\n"
-                                       "[colors]\r\n3. \"x\"\r\n");
+    const std::string list = kPadding +
+                             "[file edit]\r\n1. \"5\"\r\n2. \"A\"\r\n3. \"B\"\r\n4. \"QTX_V2\"\r\n"
+                             "5. \"C\"\r\n6. \"Qtx_V2\" old\r\n7. \"D\"\r\n[colors]\r\n3. \"x\"\r\n";
+    EXPECT_EQ(Remove(list), kPadding +
+                                "[file edit]\r\n1. \"3\"\r\n2. \"A\"\r\n3. \"B\"\r\n4. \"C\"\r\n5. \"D\"\r\n"
+                                "[colors]\r\n3. \"x\"\r\n");
 }
 
 TEST_F(EditorList, LongLinesAndFinalLineWithoutLineFeed) {
     const std::string longEntry = "2. \"A\" " + std::string(3000, 'p');
     const std::string added = Add(kPadding + "[file edit]\r\n1. \"1\"\r\n" + longEntry + "\r\n3. \"B\"");
-    EXPECT_EQ(added, kPadding + "[file edit]\r\n1. \"2\"\r\n2. \"QTX_V2\"\r\n3" + longEntry.substr(1) + "\r\n4. \"B\"\r\n");
+    EXPECT_EQ(added,
+              kPadding + "[file edit]\r\n1. \"2\"\r\n2. \"QTX_V2\"\r\n3" + longEntry.substr(1) + "\r\n4. \"B\"\r\n");
 }
 }  // namespace

@@ -63,7 +63,8 @@ TEST(Lexicon, TextFileRoundTrip) {
               std::string::npos);
     EXPECT_EQ(text.find("Skipped"), std::string::npos);
     EXPECT_NE(text.find("\r\n101 Numbered\r\n"), std::string::npos);
-    EXPECT_NE(text.find("0 Internal Fatal Error in StorageSet.\\nMismatch on number of bytes read."), std::string::npos);
+    EXPECT_NE(text.find("0 Internal Fatal Error in StorageSet.\\nMismatch on number of bytes read."),
+              std::string::npos);
 
     // A translator's edit, read back and applied to the catalogue.
     std::string edited = text;
@@ -76,8 +77,9 @@ TEST(Lexicon, TextFileRoundTrip) {
     EXPECT_EQ(reader.Read(path.c_str()), kCatalogueSize + 1);
     reader.TranslateAllMessages();
     EXPECT_STREQ(CatalogueEntry(10).GetText(), "Avertissement");
-    EXPECT_STREQ(CatalogueEntry(8).GetText(),
-                 "Internal Fatal Error in StorageSet.\nMismatch on number of bytes read.\nThis QRV file may be corrupt.");
+    EXPECT_STREQ(
+        CatalogueEntry(8).GetText(),
+        "Internal Fatal Error in StorageSet.\nMismatch on number of bytes read.\nThis QRV file may be corrupt.");
 }
 
 // Backslashes in any position come back as they were written; a text whose
@@ -87,8 +89,8 @@ TEST(Lexicon, EveryTextReadsBackAsWritten) {
     const std::string path = temp / "French.lng";
     // Texts longer than 32,767 bytes stay whole too.
     const std::string longText = std::string(50000, 'e') + "\tend";
-    const char* const texts[] = {"C:\\new\\table", "ends in \\", "\\\\server\\n", "slash\\\nthen line",
-                                 "tab\there\r\n", "C:\\Program Files\\x", "plain", longText.c_str()};
+    const char* const texts[] = {"C:\\new\\table", "ends in \\",           "\\\\server\\n", "slash\\\nthen line",
+                                 "tab\there\r\n",  "C:\\Program Files\\x", "plain",         longText.c_str()};
     Lexicon table;
     for (const char* text : texts) {
         const std::string translation = std::string("fr ") + text, context = std::string("ctx\\n") + text;

@@ -56,7 +56,8 @@ TEST_F(Plan, ChangesNothingAndTheRunWritesWhatItPlanned) {
             EXPECT_EQ(run.steps[i].action, plan.steps[i].action) << i;
             EXPECT_EQ(run.steps[i].target, plan.steps[i].target) << i;
             const bool wasPlanned = plan.steps[i].outcome == StepOutcome::Planned;
-            EXPECT_EQ(run.steps[i].outcome, wasPlanned ? StepOutcome::Done : plan.steps[i].outcome) << run.steps[i].target;
+            EXPECT_EQ(run.steps[i].outcome, wasPlanned ? StepOutcome::Done : plan.steps[i].outcome)
+                << run.steps[i].target;
         }
         for (const auto& [path, file] : plan.files) EXPECT_EQ(ReadFileText(path), file.after) << path;
         ASSERT_EQ(planner.Records().size(), runner.Records().size());
@@ -121,8 +122,9 @@ TEST(UnifiedDiff, HunksAsDiffPrintsThem) {
         {"one change", "a\nb\nc\n", "a\nB\nc\n", "--- x\n+++ y\n@@ -1,3 +1,3 @@\n a\n-b\n+B\n c\n"},
         {"into an empty file", "", "a\n", "--- x\n+++ y\n@@ -0,0 +1,1 @@\n+a\n"},
         {"ending alone changes", "a\r\nb\r\n", "a\r\nb\n", "--- x\n+++ y\n@@ -1,2 +1,2 @@\n a\n-b [CR LF]\n+b [LF]\n"},
-        {"last line without ending", "a\nb", "a\nc", "--- x\n+++ y\n@@ -1,2 +1,2 @@\n a\n-b\n\\ No newline at end of file\n+c\n"
-                                                     "\\ No newline at end of file\n"},
+        {"last line without ending", "a\nb", "a\nc",
+         "--- x\n+++ y\n@@ -1,2 +1,2 @@\n a\n-b\n\\ No newline at end of file\n+c\n"
+         "\\ No newline at end of file\n"},
         {"two hunks", many, twoChanges,
          "--- x\n+++ y\n@@ -1,5 +1,5 @@\n line 1\n-line 2\n+line two\n line 3\n line 4\n line 5\n"
          "@@ -15,6 +15,5 @@\n line 15\n line 16\n line 17\n-line 18\n line 19\n line 20\n"},

@@ -110,7 +110,9 @@ TEST(QRVFile, GrowingMovesLaterSectionsAndCloseTrims) {
         Section* s = file.GetSection(0, n);
         ASSERT_NE(s, nullptr);
         ASSERT_TRUE(s->ReadRecord(set));
-        EXPECT_STREQ(static_cast<StorageValue*>(set.Current())->value.String(), n == 1 ? "first" : n == 2 ? "second" : "third");
+        EXPECT_STREQ(static_cast<StorageValue*>(set.Current())->value.String(), n == 1   ? "first"
+                                                                                : n == 2 ? "second"
+                                                                                         : "third");
         EXPECT_TRUE(s->AtEnd());
     }
 }
@@ -126,8 +128,8 @@ TEST(QRVFile, DeleteChecksWhatRemains) {
         s->DeleteBytes(used);
         FAIL();
     } catch (const QRVException& failure) {
-        EXPECT_EQ(std::string(failure.heading),
-                  "Section delete of " + std::to_string(used) + " bytes failed consistency check.  This file may be corrupted.");
+        EXPECT_EQ(std::string(failure.heading), "Section delete of " + std::to_string(used) +
+                                                    " bytes failed consistency check.  This file may be corrupted.");
     }
     EXPECT_EQ(s->Used(), used);
     s->Rewind();
@@ -151,8 +153,9 @@ TEST(QRVFile, RecordFramingAndMismatch) {
         file.GetSection(0, 5)->ReadRecord(set);
         FAIL();
     } catch (const QRVException& failure) {
-        EXPECT_STREQ(failure.heading,
-                     "Internal Fatal Error in StorageSet.\nMismatch on number of bytes written.\nThis QRV file may be corrupt.");
+        EXPECT_STREQ(
+            failure.heading,
+            "Internal Fatal Error in StorageSet.\nMismatch on number of bytes written.\nThis QRV file may be corrupt.");
     }
 }
 

@@ -105,8 +105,7 @@ TEST(SECFileSystem, MakePathBelowEveryKindOfRoot) {
     TempFolder temp;
     UncShare share;
     SECFileSystem fs;
-    std::vector<std::string> made = {temp / "plain\\a\\b", "\\\\?\\" + (temp / "long\\a\\b\\"),
-                                     temp / "mixed/a\\b/"};
+    std::vector<std::string> made = {temp / "plain\\a\\b", "\\\\?\\" + (temp / "long\\a\\b\\"), temp / "mixed/a\\b/"};
     if (share.Valid()) {
         made.push_back(share.Path() + "\\unc\\a\\b");
         made.push_back("\\\\?\\UNC\\" + share.Path().substr(2) + "\\long-unc\\a");

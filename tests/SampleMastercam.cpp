@@ -17,7 +17,8 @@ std::string SampleCfg(const std::string& productLine, const std::string& editor,
     text << "[Configuration]" << eol << "1. Version? 9.10" << eol << productLine << eol;
     for (int i = 300; i < 330; ++i) text << i << ". Setting number " << i << "? " << i * 7 << eol;
     text << "851. NC editor?" << editor << eol;
-    for (int k = 1; k <= buttons; ++k) text << 2300 + k << ". (B" << k << ") Button " << k << "? " << char('a' + (k - 1) % 26) << eol;
+    for (int k = 1; k <= buttons; ++k)
+        text << 2300 + k << ". (B" << k << ") Button " << k << "? " << char('a' + (k - 1) % 26) << eol;
     text << "2400. Toolbar end? 0" << eol;
     return text.str();
 }
@@ -78,7 +79,8 @@ std::vector<DWORD> RunningCompanions() {
     ScopedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = snapshot && ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry))
+    for (BOOL more = snapshot && ::Process32First(snapshot.Get(), &entry); more;
+         more = ::Process32Next(snapshot.Get(), &entry))
         if (_stricmp(entry.szExeFile, "qtx2cam.exe") == 0) found.push_back(entry.th32ProcessID);
     return found;
 }

@@ -23,11 +23,12 @@ RegistrySandbox::RegistrySandbox(bool classesToo) : root_("Software\\VellantsTes
 
 void RegistrySandbox::Redirect(HKEY predefined, const std::string& below) {
     RegistryKey scratch;
-    LSTATUS status = ::RegCreateKeyExA(HKEY_CURRENT_USER, (root_ + below).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                       scratch.Out(), nullptr);
+    LSTATUS status = ::RegCreateKeyExA(HKEY_CURRENT_USER, (root_ + below).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                       nullptr, scratch.Out(), nullptr);
     if (status == ERROR_SUCCESS) status = ::RegOverridePredefKey(predefined, scratch.Get());
     if (status != ERROR_SUCCESS)
-        throw std::runtime_error("the registry could not be redirected to scratch keys: error " + std::to_string(status));
+        throw std::runtime_error("the registry could not be redirected to scratch keys: error " +
+                                 std::to_string(status));
     redirected_.emplace_back(predefined, std::move(scratch));
 }
 

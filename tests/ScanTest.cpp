@@ -64,7 +64,10 @@ TEST(Scan, HookValuesSplitIntoFlags) {
     const std::string all = mcam9.AddCfg("all.cfg", SampleCfg(kMillLine));
     const std::string disable = mcam9.AddCfg("disable.cfg", SampleCfg(kMillLine));
     const std::string none = mcam9.AddCfg("none.cfg", SampleCfg(kMillLine));
-    auto lower = [](std::string s) { for (char& c : s) c = static_cast<char>(tolower(c)); return s; };
+    auto lower = [](std::string s) {
+        for (char& c : s) c = static_cast<char>(tolower(c));
+        return s;
+    };
     SetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, lower(legacy).c_str(), 1);
     SetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, lower(all).c_str(), 0x1E);
     SetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, lower(disable).c_str(), 0x10);
@@ -134,9 +137,28 @@ TEST(Scan, NoMastercamRegisteredFindsNothing) {
 
 // The one-pass scan answers as the plain searches do, wherever the marks stand.
 TEST(Scan, MarksAgreeWithPlainSearches) {
-    const char* const pieces[] = {"QTX_V2", "qtx_v2", "QTX_v", "GOTOQTX*", "gotoqtx*", "GOTOQTX", "\n119. ", "\n119.",
-                                  "119. ", "[lathe", "[Lathe", "design", "Design", "router", "rout", "",
-                                  "\n", "\r\n", "2301. (B1) x? ", "_", "*", "filler text of a line "};
+    const char* const pieces[] = {"QTX_V2",
+                                  "qtx_v2",
+                                  "QTX_v",
+                                  "GOTOQTX*",
+                                  "gotoqtx*",
+                                  "GOTOQTX",
+                                  "\n119. ",
+                                  "\n119.",
+                                  "119. ",
+                                  "[lathe",
+                                  "[Lathe",
+                                  "design",
+                                  "Design",
+                                  "router",
+                                  "rout",
+                                  "",
+                                  "\n",
+                                  "\r\n",
+                                  "2301. (B1) x? ",
+                                  "_",
+                                  "*",
+                                  "filler text of a line "};
     std::mt19937 random(7);
     for (int round = 0; round < 3000; ++round) {
         LimitScanWidthForTests(round % 3 == 0 ? 32 : round % 3 == 1 ? 16 : 1);
@@ -147,11 +169,11 @@ TEST(Scan, MarksAgreeWithPlainSearches) {
             text += piece.empty() ? std::string(1, '\0') : piece;  // "" stands for a zero byte
         }
         const std::string beforeZero = text.substr(0, text.find('\0'));
-        const int kind = beforeZero.find("\n119. ") != std::string::npos   ? kWire
-                         : beforeZero.find("[lathe") != std::string::npos  ? kLathe
-                         : beforeZero.find("design") != std::string::npos  ? kDesign
-                         : beforeZero.find("router") != std::string::npos  ? kRouter
-                                                                           : kMill;
+        const int kind = beforeZero.find("\n119. ") != std::string::npos  ? kWire
+                         : beforeZero.find("[lathe") != std::string::npos ? kLathe
+                         : beforeZero.find("design") != std::string::npos ? kDesign
+                         : beforeZero.find("router") != std::string::npos ? kRouter
+                                                                          : kMill;
         // Read in pieces of any size, as a file is.
         ScanMarker marker;
         for (size_t at = 0; at < text.size();) {

@@ -33,7 +33,8 @@ TEST(SettingsFuzz, MutatedFilesFailCleanly) {
         std::string bytes = original;
         switch (next() % 4) {
             case 0:  // flip a few bytes
-                for (int k = 0; k < 1 + static_cast<int>(next() % 4); ++k) bytes[next() % bytes.size()] ^= char(1 << (next() % 8));
+                for (int k = 0; k < 1 + static_cast<int>(next() % 4); ++k)
+                    bytes[next() % bytes.size()] ^= char(1 << (next() % 8));
                 break;
             case 1:  // truncate
                 bytes.resize(next() % bytes.size());
@@ -49,8 +50,10 @@ TEST(SettingsFuzz, MutatedFilesFailCleanly) {
         WriteFileText(path, bytes);
         ProgramConfiguration store("a", "b");
         try {
-            if (store.Load(path.c_str())) ++loaded;
-            else ++refused;
+            if (store.Load(path.c_str()))
+                ++loaded;
+            else
+                ++refused;
         } catch (const QRVException&) {
             ++refused;
         }

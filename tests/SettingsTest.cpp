@@ -40,9 +40,9 @@ TEST(Settings, TypedLookUps) {
         int i = -1;
         double d = -1;
         StrPP text;
-        EXPECT_EQ(store.LookUpInt(row.key, "", i) + store.LookUpReal(row.key, "", d) +
-                      store.LookUpText(row.key, "", text),
-                  3);
+        EXPECT_EQ(
+            store.LookUpInt(row.key, "", i) + store.LookUpReal(row.key, "", d) + store.LookUpText(row.key, "", text),
+            3);
         EXPECT_EQ(i, row.integer) << row.key;
         EXPECT_EQ(d, row.real) << row.key;
         EXPECT_STREQ(text, row.text) << row.key;
@@ -181,8 +181,10 @@ TEST(Settings, LargeValuesRoundTrip) {
     store.SetEntry("nested", nested);
     for (int i = 0; i < 40000; ++i) {
         const std::string key = std::string(1 + i % 151, 'k') + std::to_string(i);
-        if (i % 2) store.SetEntry(key.c_str(), Value(std::string(i % 97, 'v').c_str()));
-        else store.SetEntry(key.c_str(), Value(i));
+        if (i % 2)
+            store.SetEntry(key.c_str(), Value(std::string(i % 97, 'v').c_str()));
+        else
+            store.SetEntry(key.c_str(), Value(i));
     }
     ASSERT_EQ(store.Save(path.c_str()), 1);
     ProgramConfiguration loaded("a", "b");

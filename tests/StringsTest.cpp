@@ -151,11 +151,20 @@ TEST(Strings, NumberTexts) {
 }
 
 TEST(Strings, ToleranceSignIsSkipped) {
-    EXPECT_EQ(StrPP("\xB1" "12").ToLong(), 12);
+    EXPECT_EQ(StrPP("\xB1"
+                    "12")
+                  .ToLong(),
+              12);
     EXPECT_EQ(StrPP("12").ToLong(), 12);
-    EXPECT_DOUBLE_EQ(StrPP("\xB1" "0.5").ToDouble(), 0.5);
+    EXPECT_DOUBLE_EQ(StrPP("\xB1"
+                           "0.5")
+                         .ToDouble(),
+                     0.5);
     long out = 0;
-    EXPECT_EQ(StrPP("\xB1" "12").Get(out), 0);
+    EXPECT_EQ(StrPP("\xB1"
+                    "12")
+                  .Get(out),
+              0);
 }
 
 TEST(Strings, ComparisonSetting) {
@@ -224,10 +233,24 @@ TEST(Strings, ForgetHandsOverTheBlock) {
 // Keys are ordered by a comparison that reads eight bytes at a time; it must give strcmp's
 // order for every pair: prefixes, bytes above 0x7F, zero bytes inside the given length.
 TEST(Strings, WordCompareOrdersAsStrcmp) {
-    const std::vector<std::string> texts = {
-        "", "a", "b", "ab", "abcdefgh", "abcdefgi", "abcdefghi", "abcdefgh\x80", "\xff", "Program.Bench.1",
-        "Program.Bench.10", "Program.Bench.2", std::string("ab\0cd", 5), std::string("ab\0ce", 5),
-        std::string("abcdefgh\0x", 10), "abcdefghabcdefgh", "abcdefghabcdefghz", "abcdefghabcdefgh\x90"};
+    const std::vector<std::string> texts = {"",
+                                            "a",
+                                            "b",
+                                            "ab",
+                                            "abcdefgh",
+                                            "abcdefgi",
+                                            "abcdefghi",
+                                            "abcdefgh\x80",
+                                            "\xff",
+                                            "Program.Bench.1",
+                                            "Program.Bench.10",
+                                            "Program.Bench.2",
+                                            std::string("ab\0cd", 5),
+                                            std::string("ab\0ce", 5),
+                                            std::string("abcdefgh\0x", 10),
+                                            "abcdefghabcdefgh",
+                                            "abcdefghabcdefghz",
+                                            "abcdefghabcdefgh\x90"};
     auto sign = [](int order) { return (order > 0) - (order < 0); };
     for (const std::string& a : texts) {
         for (const std::string& b : texts) {

@@ -25,15 +25,15 @@ bool ReadDefaultValue(HKEY root, const std::string& key, std::string& value) {
 IMPLEMENT_DYNAMIC(CHyperLink, CStatic)
 
 BEGIN_MESSAGE_MAP(CHyperLink, CStatic)
-    ON_WM_CTLCOLOR_REFLECT()
-    ON_WM_SETCURSOR()
-    ON_WM_MOUSEMOVE()
-    ON_WM_LBUTTONUP()
-    ON_WM_SETFOCUS()
-    ON_WM_KILLFOCUS()
-    ON_WM_KEYDOWN()
-    ON_WM_NCHITTEST()
-    ON_WM_LBUTTONDOWN()
+ON_WM_CTLCOLOR_REFLECT()
+ON_WM_SETCURSOR()
+ON_WM_MOUSEMOVE()
+ON_WM_LBUTTONUP()
+ON_WM_SETFOCUS()
+ON_WM_KILLFOCUS()
+ON_WM_KEYDOWN()
+ON_WM_NCHITTEST()
+ON_WM_LBUTTONDOWN()
 END_MESSAGE_MAP()
 
 CString LinkFailureReason(INT_PTR result) {
@@ -123,7 +123,8 @@ void CHyperLink::SizeToText() {
     if (!(m_linkStyle & kLinkSizeToText) || !m_hWnd) return;
     const CString text = GetWindowText();
     HDC dc = ::GetDC(m_hWnd);
-    HGDIOBJ old = ::SelectObject(dc, m_font.m_hObject ? static_cast<HGDIOBJ>(m_font.m_hObject) : ::GetStockObject(SYSTEM_FONT));
+    HGDIOBJ old =
+        ::SelectObject(dc, m_font.m_hObject ? static_cast<HGDIOBJ>(m_font.m_hObject) : ::GetStockObject(SYSTEM_FONT));
     SIZE extent = {};
     ::GetTextExtentPoint32A(dc, text, text.GetLength(), &extent);
     ::SelectObject(dc, old);
@@ -140,8 +141,10 @@ void CHyperLink::SizeToText() {
     const int width = extent.cx + borderX;
     const int height = extent.cy + borderY;
     int left = window.left;
-    if ((style & SS_TYPEMASK) == SS_CENTER) left = (window.left + window.right - width) / 2;
-    else if ((style & SS_TYPEMASK) == SS_RIGHT) left = window.right - width;
+    if ((style & SS_TYPEMASK) == SS_CENTER)
+        left = (window.left + window.right - width) / 2;
+    else if ((style & SS_TYPEMASK) == SS_RIGHT)
+        left = window.right - width;
     int top = window.top;
     if (style & SS_CENTERIMAGE) top = (window.top + window.bottom - height) / 2;
     ::SetWindowPos(m_hWnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -184,9 +187,12 @@ void CHyperLink::SetFont(HFONT font) {
 
 HBRUSH CHyperLink::CtlColor(HDC dc, UINT) {
     COLORREF text = colours.link;
-    if (m_hover && (m_linkStyle & kLinkUseHover)) text = colours.hover;
-    else if (m_active && !(m_linkStyle & kLinkNoActiveColour)) text = colours.active;
-    else if (m_visited) text = colours.visited;
+    if (m_hover && (m_linkStyle & kLinkUseHover))
+        text = colours.hover;
+    else if (m_active && !(m_linkStyle & kLinkNoActiveColour))
+        text = colours.active;
+    else if (m_visited)
+        text = colours.visited;
     ::SetTextColor(dc, text);
     ::SetBkMode(dc, TRANSPARENT);
     return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
@@ -199,7 +205,8 @@ BOOL CHyperLink::OnSetCursor(HWND window, UINT hitTest, UINT message) {
         ::SetCursor(linkCursor);
         return TRUE;
     }
-    return static_cast<BOOL>(DefWindowProc(WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(hitTest, message)));
+    return static_cast<BOOL>(
+        DefWindowProc(WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(hitTest, message)));
 }
 
 void CHyperLink::OnMouseMove(UINT, POINT point) {
@@ -245,8 +252,10 @@ void CHyperLink::OnKillFocus(HWND) {
 }
 
 void CHyperLink::OnKeyDown(UINT key, UINT repeat, UINT flags) {
-    if (key == VK_SPACE) FollowLink();
-    else DefWindowProc(WM_KEYDOWN, key, MAKELPARAM(repeat, flags));
+    if (key == VK_SPACE)
+        FollowLink();
+    else
+        DefWindowProc(WM_KEYDOWN, key, MAKELPARAM(repeat, flags));
 }
 
 BOOL CHyperLink::PreTranslateMessage(MSG* message) {

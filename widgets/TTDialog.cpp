@@ -17,9 +17,9 @@ CString LoadResourceString(UINT id) {
 }  // namespace
 
 BEGIN_MESSAGE_MAP(TTDialog, CDialog)
-    ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTW, 0, 0xFFFF, OnToolTipNotify)
-    ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTA, 0, 0xFFFF, OnToolTipNotify)
-    ON_NOTIFY_EX(TTN_NEEDTEXTA, 0, OnToolTipNotify)
+ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTW, 0, 0xFFFF, OnToolTipNotify)
+ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTA, 0, 0xFFFF, OnToolTipNotify)
+ON_NOTIFY_EX(TTN_NEEDTEXTA, 0, OnToolTipNotify)
 END_MESSAGE_MAP()
 
 TTDialog::TTDialog() = default;

@@ -48,12 +48,12 @@ ScopedRegion ShapeFromBitmap(UINT bitmapId, COLORREF transparent) {
 UINT ShapedButtonMessage() { return shapedButtonMessage; }
 
 BEGIN_MESSAGE_MAP(CUniButton, CButton)
-    ON_WM_ERASEBKGND()
-    ON_WM_MOUSEMOVE()
-    ON_WM_CREATE()
-    ON_WM_LBUTTONDOWN()
-    ON_WM_LBUTTONUP()
-    ON_WM_TIMER()
+ON_WM_ERASEBKGND()
+ON_WM_MOUSEMOVE()
+ON_WM_CREATE()
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONUP()
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 CUniButton::CUniButton() {
@@ -168,7 +168,9 @@ BOOL CUniButton::LoadShape(UINT resourceId) {
     return TRUE;
 }
 
-void CUniButton::SetCaptionBox(int x, int y, int width, int height) { m_captionBox = RECT{x, y, x + width, y + height}; }
+void CUniButton::SetCaptionBox(int x, int y, int width, int height) {
+    m_captionBox = RECT{x, y, x + width, y + height};
+}
 
 void CUniButton::Flash(int count) {
     m_flashCount = count;
@@ -235,7 +237,8 @@ void CUniButton::PaintPicture(CDC* dc, CBitmap& picture, UINT bitmapId, COLORREF
 }
 
 void CUniButton::BuildPictures(CDC* target, const RECT& client) {
-    for (int i = kNormal; i <= kDisabled; ++i) PaintPicture(target, m_pictures[i], m_bitmapIds[i], m_colours[i], client, i);
+    for (int i = kNormal; i <= kDisabled; ++i)
+        PaintPicture(target, m_pictures[i], m_bitmapIds[i], m_colours[i], client, i);
     m_stale = FALSE;
 }
 
@@ -244,10 +247,10 @@ void CUniButton::DrawItem(LPDRAWITEMSTRUCT item) {
     RECT client = {};
     ::GetClientRect(m_hWnd, &client);
     if (m_stale) BuildPictures(&dc, client);
-    CBitmap* picture = (item->itemState & ODS_DISABLED) ? GetDisabledPicture()
+    CBitmap* picture = (item->itemState & ODS_DISABLED)   ? GetDisabledPicture()
                        : (item->itemState & ODS_SELECTED) ? GetPressedPicture()
-                       : m_hover ? GetHoverPicture()
-                                 : GetNormalPicture();
+                       : m_hover                          ? GetHoverPicture()
+                                                          : GetNormalPicture();
     if (m_shape) ::SelectClipRgn(dc, m_shape.Get());
     if (picture && picture->m_hObject) {
         MemoryDC memory(dc);
