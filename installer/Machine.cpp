@@ -66,9 +66,6 @@ bool Machine::SetValue(const std::string& key, const std::string& name, const Re
     const std::string shown = data.type == REG_DWORD
                                   ? std::to_string(*reinterpret_cast<const DWORD*>(data.bytes.data()))
                                   : data.bytes.substr(0, data.bytes.find('\0'));
-    RegistryData current;
-    if (ReadValue(key, name, current) && current == data)
-        return Record(StepAction::SetValue, target, shown, {StepOutcome::Unchanged, 0});
     return Record(StepAction::SetValue, target, shown, DoSetValue(key, name, data));
 }
 

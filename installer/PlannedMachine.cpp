@@ -99,6 +99,9 @@ Machine::Result PlannedMachine::DoRemoveFolder(const std::string& path) {
 }
 
 Machine::Result PlannedMachine::DoSetValue(const std::string& key, const std::string& name, const RegistryData& data) {
+    // The run writes the value anyway; the plan tells whether that changes it.
+    RegistryData current;
+    if (ReadValue(key, name, current, false) && current == data) return {StepOutcome::Unchanged, 0};
     values_[Normalised(key + "\\" + name)] = data;
     return {StepOutcome::Planned, 0};
 }
