@@ -91,6 +91,12 @@ bool LiveMachine::Exists(const std::string& path) {
 
 DWORD LiveMachine::Read(const std::string& path, std::string& data) {
     if (path.empty()) return ERROR_PATH_NOT_FOUND;
+    for (Shared& link : shared_) {
+        if (link.backup != path || link.content.empty()) continue;
+        data.swap(link.content);
+        link.content.clear();
+        return ERROR_SUCCESS;
+    }
     return ReadWholeFileBytes(path, data);
 }
 
@@ -108,33 +114,56 @@ DWORD LiveMachine::ReadPieces(const std::string& path, const std::function<void(
     }
 }
 
-Machine::Result LiveMachine::DoBackUp(const std::string& file, const std::string& backup) {
-    // A file the edit could not read gets no backup, as a copy would fail on it too.
-    if (!ScopedHandle(::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)))
-        return {StepOutcome::Failed, ::GetLastError()};
+namespace {
+bool AlreadyThere(DWORD error) { return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS; }
+
+// Gives the file a second name, the backup's, in one step; false where the file
+// system has no second names or something is in the way.
+bool LinkAsBackup(const std::string& file, const std::string& backup) {
+    if (::CreateHardLinkA(backup.c_str(), file.c_str(), nullptr)) return true;
+    if (!AlreadyThere(::GetLastError())) return false;
+    // An earlier backup is replaced by renaming a new name over it.
     const std::string temporary = TemporarySiblingOf(backup);
-    ::DeleteFileA(temporary.c_str());
-    if (!::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr)) return Machine::DoBackUp(file, backup);
+    if (!::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr)) {
+        if (!AlreadyThere(::GetLastError()) || !::DeleteFileA(temporary.c_str()) ||
+            !::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr))
+            return false;
+    }
     if (!::MoveFileExA(temporary.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ::DeleteFileA(temporary.c_str());
-        return Machine::DoBackUp(file, backup);
+        return false;
     }
-    // Renaming onto another name of the same file leaves the temporary name behind.
-    ::DeleteFileA(temporary.c_str());
-    shared_.push_back({backup, file});
+    // Renaming onto another name of the same file does nothing and leaves the temporary name.
+    if (::GetFileAttributesA(temporary.c_str()) != INVALID_FILE_ATTRIBUTES) ::DeleteFileA(temporary.c_str());
+    return true;
+}
+}  // namespace
+
+Machine::Result LiveMachine::DoBackUp(const std::string& file, const std::string& backup) {
+    // The file is read first: one that cannot be read gets no backup, as a copy would
+    // fail on it too, and the edit that follows takes this content instead of a read.
+    if (const DWORD error = ReadWholeFileBytes(file, buffer_)) return {StepOutcome::Failed, error};
+    if (!LinkAsBackup(file, backup)) return DoWrite(backup, buffer_);
+    shared_.push_back({backup, file, std::string()});
+    shared_.back().content.swap(buffer_);
     return {StepOutcome::Done, 0};
 }
 
 void LiveMachine::SettleBackup(const std::string& backup) {
     for (auto link = shared_.begin(); link != shared_.end(); ++link) {
         if (link->backup != backup) continue;
-        DWORD error = ReadWholeFileBytes(backup, buffer_);
+        DWORD error = Read(backup, buffer_);
         if (error == ERROR_SUCCESS) error = ReplaceFileContents(backup, buffer_);
         if (error != ERROR_SUCCESS) RecordFailure(StepAction::BackUp, backup, error);
-        shared_.erase(link);
+        Forget(link);
         return;
     }
+}
+
+std::vector<LiveMachine::Shared>::iterator LiveMachine::Forget(std::vector<Shared>::iterator link) {
+    // The content's block goes back to the copy buffer instead of to the heap.
+    if (link->content.capacity() > buffer_.capacity()) buffer_.swap(link->content);
+    return shared_.erase(link);
 }
 
 HKEY LiveMachine::Key(const std::string& key, bool create) {
@@ -188,11 +217,9 @@ bool LiveMachine::ReadValue(const std::string& key, const std::string& name, Reg
 Machine::Result LiveMachine::DoWrite(const std::string& path, const std::string& data) {
     if (path.empty()) return {StepOutcome::Failed, ERROR_PATH_NOT_FOUND};
     const DWORD error = ReplaceFileContents(path, data);
-    if (error == ERROR_SUCCESS) {
-        // A new file under the name: a backup made as a second name no longer shares it.
-        shared_.erase(std::remove_if(shared_.begin(), shared_.end(),
-                                     [&](const Shared& link) { return link.file == path || link.backup == path; }),
-                      shared_.end());
+    // A new file under the name: a backup made as a second name no longer shares it.
+    for (auto link = shared_.begin(); error == ERROR_SUCCESS && link != shared_.end();) {
+        link = link->file == path || link->backup == path ? Forget(link) : link + 1;
     }
     return {error == ERROR_SUCCESS ? StepOutcome::Done : StepOutcome::Failed, error};
 }

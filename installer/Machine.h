@@ -113,6 +113,8 @@ private:
     struct Shared {
         std::string backup;
         std::string file;
+        std::string content;  // read for the backup, handed to the edit's read of it
     };
+    std::vector<Shared>::iterator Forget(std::vector<Shared>::iterator link);
     std::vector<Shared> shared_;
 };
