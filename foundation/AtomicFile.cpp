@@ -6,7 +6,7 @@
 namespace {
 const char* const kTemporarySuffix = ".QTXNew";
 // Large files are written in pieces, each checked on its own.
-const DWORD kWritePiece = 256 * 1024;
+const DWORD kWritePiece = 1024 * 1024;
 const LONGLONG kLargestFile = 0x7FFFFFFE;
 
 std::atomic<int> writesUntilFault{0};

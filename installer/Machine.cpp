@@ -109,8 +109,8 @@ DWORD LiveMachine::ReadPieces(const std::string& path, const std::function<void(
     for (;;) {
         DWORD read = 0;
         if (!::ReadFile(file.Get(), &buffer_[0], kPiece, &read, nullptr)) return ::GetLastError();
-        if (read == 0) return ERROR_SUCCESS;
-        take(std::string_view(buffer_.data(), read));
+        if (read > 0) take(std::string_view(buffer_.data(), read));
+        if (read < kPiece) return ERROR_SUCCESS;
     }
 }
 
