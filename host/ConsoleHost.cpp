@@ -110,13 +110,9 @@ bool PrintFailures(const CommitReport& report) {
 }
 
 void PrintPlan(const CommitReport& report) {
-    std::set<std::string> shown;
-    for (const CommitStep& step : report.steps) {
-        if (step.action != StepAction::WriteFile || step.outcome != StepOutcome::Planned ||
-            !shown.insert(step.target).second)
-            continue;
-        const PlannedFile& file = report.files.at(step.target);
-        std::fputs(UnifiedDiff(file.before, file.after, step.target, step.target + " (planned)").c_str(), stdout);
+    for (const std::string& path : report.EditedFiles()) {
+        const PlannedFile& file = report.files.at(path);
+        std::fputs(UnifiedDiff(file.before, file.after, path, path + " (planned)").c_str(), stdout);
     }
     int unchanged = 0;
     for (const CommitStep& step : report.steps) {

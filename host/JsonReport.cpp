@@ -2,7 +2,6 @@
 #include "host/OptionNames.h"
 #include "host/UnifiedDiff.h"
 #include <windows.h>
-#include <set>
 
 using json = nlohmann::ordered_json;
 
@@ -61,15 +60,11 @@ json StepsJson(const CommitReport& report) {
 
 json PlannedFilesJson(const CommitReport& report) {
     json list = json::array();
-    std::set<std::string> listed;
-    for (const CommitStep& step : report.steps) {
-        if (step.action != StepAction::WriteFile || step.outcome != StepOutcome::Planned ||
-            !listed.insert(step.target).second)
-            continue;
-        const PlannedFile& file = report.files.at(step.target);
-        list.push_back({{"path", Utf8(step.target)},
+    for (const std::string& path : report.EditedFiles()) {
+        const PlannedFile& file = report.files.at(path);
+        list.push_back({{"path", Utf8(path)},
                         {"existed", file.existed},
-                        {"diff", Utf8(UnifiedDiff(file.before, file.after, step.target, step.target + " (planned)"))}});
+                        {"diff", Utf8(UnifiedDiff(file.before, file.after, path, path + " (planned)"))}});
     }
     return list;
 }

@@ -121,13 +121,11 @@ void VellantSetup::WhackMillCFG(CString source, CString destination, bool toolba
     LineStarts editorLines(data, "851. ");
     LineStarts buttonLines(data, "2301. ");
     LineWriter out(m_writeBuffer, data.size());
-    // Lines between the ones that may change are copied as they stand.
-    for (size_t next = 0; next < data.size();) {
-        const size_t at = std::min({addEditor ? editorLines.Next(next) : data.size(),
-                                    addToolbar ? buttonLines.Next(next) : data.size(), data.size()});
-        out.AddLines(data.substr(next, at - next));
-        if (at == data.size()) break;
-        const LineView line = LineAt(data, at);
+    const auto nextEdit = [&](size_t from) {
+        return std::min(addEditor ? editorLines.Next(from) : data.size(),
+                        addToolbar ? buttonLines.Next(from) : data.size());
+    };
+    CopyWithEdits(data, out, nextEdit, [&](const LineView& line, size_t at) {
         std::string_view text = line.text;
         std::string edited;
         if (addEditor && IsEditorLine(text)) {
@@ -140,13 +138,10 @@ void VellantSetup::WhackMillCFG(CString source, CString destination, bool toolba
             edited = std::string(text.substr(0, mark + 1)) + kHostEditor;
             text = edited;
         }
-        if (addToolbar && IsFirstButtonLine(text)) {
-            next = InsertToolbarEntry(data, at, out);
-            continue;
-        }
+        if (addToolbar && IsFirstButtonLine(text)) return InsertToolbarEntry(data, at, out);
         out.Add(text, line.eol);
-        next = EndOf(data, line);
-    }
+        return EndOf(data, line);
+    });
     Io().Write(StepAction::WriteFile, destination.Str(), out.Finish());
 }
 
@@ -162,14 +157,12 @@ void VellantSetup::DeWhackMillCFG(CString source, CString destination, bool tool
     const std::vector<size_t> mentions = dropToolbar ? HostButtonMentions(data) : std::vector<size_t>();
     size_t mention = 0;
     LineWriter out(m_writeBuffer, data.size());
-    for (size_t next = 0; next < data.size();) {
-        while (mention < mentions.size() && mentions[mention] < next) ++mention;
-        const size_t at =
-            std::min({dropEditor ? editorLines.Next(next) : data.size(),
-                      mention < mentions.size() ? LineStartOf(data, mentions[mention]) : data.size(), data.size()});
-        out.AddLines(data.substr(next, at - next));
-        if (at == data.size()) break;
-        const LineView line = LineAt(data, at);
+    const auto nextEdit = [&](size_t from) {
+        while (mention < mentions.size() && mentions[mention] < from) ++mention;
+        return std::min(dropEditor ? editorLines.Next(from) : data.size(),
+                        mention < mentions.size() ? LineStartOf(data, mentions[mention]) : data.size());
+    };
+    CopyWithEdits(data, out, nextEdit, [&](const LineView& line, size_t at) {
         std::string_view text = line.text;
         std::string edited;
         // Only a line that names the host's editor gets an earlier editor back.
@@ -177,13 +170,10 @@ void VellantSetup::DeWhackMillCFG(CString source, CString destination, bool tool
             edited = std::string(text.substr(0, text.rfind('?') + 1)) + OriginalEditorOf(destination.Str());
             text = edited;
         }
-        if (dropToolbar && IsHostButton(text)) {
-            next = RemoveToolbarEntries(data, at, out);
-            continue;
-        }
+        if (dropToolbar && IsHostButton(text)) return RemoveToolbarEntries(data, at, out);
         out.Add(text, line.eol);
-        next = EndOf(data, line);
-    }
+        return EndOf(data, line);
+    });
     Io().Write(StepAction::WriteFile, destination.Str(), out.Finish());
 }
 

@@ -1,4 +1,5 @@
 #include "installer/CommitReport.h"
+#include <algorithm>
 
 bool CommitReport::Failed() const { return !Failures().empty(); }
 
@@ -7,6 +8,15 @@ std::vector<const CommitStep*> CommitReport::Failures() const {
     for (const CommitStep& step : steps)
         if (step.outcome == StepOutcome::Failed) failed.push_back(&step);
     return failed;
+}
+
+std::vector<std::string> CommitReport::EditedFiles() const {
+    std::vector<std::string> edited;
+    for (const CommitStep& step : steps) {
+        const bool edit = step.action == StepAction::WriteFile && step.outcome == StepOutcome::Planned;
+        if (edit && std::find(edited.begin(), edited.end(), step.target) == edited.end()) edited.push_back(step.target);
+    }
+    return edited;
 }
 
 const char* ActionName(StepAction action) {

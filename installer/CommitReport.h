@@ -50,6 +50,9 @@ struct VELLANTS_API CommitReport {
 
     bool Failed() const;
     std::vector<const CommitStep*> Failures() const;
+    // Plans only: the configuration files and editor lists the run would edit, in the
+    // order of their first edit.
+    std::vector<std::string> EditedFiles() const;
 };
 
 VELLANTS_API const char* ActionName(StepAction action);

@@ -3,6 +3,7 @@
 // their own ending (CR LF or LF) and any length; a final line without one gets
 // the ending of the line before it (LF when there is none).
 #include "foundation/TextSearch.h"
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,3 +74,17 @@ private:
 };
 
 inline long LineNumber(std::string_view line) { return LeadingNumber(line); }
+
+// Copies `data` into `out` line by line, the lines between edits as whole runs:
+// `nextEdit(from)` names the start of the next line that may change (or the end),
+// and `edit(line, at)` writes that line, and any after it that it takes, returning
+// where the copy goes on.
+template <class NextEdit, class Edit>
+void CopyWithEdits(std::string_view data, LineWriter& out, NextEdit nextEdit, Edit edit) {
+    for (size_t next = 0; next < data.size();) {
+        const size_t at = std::min(nextEdit(next), data.size());
+        out.AddLines(data.substr(next, at - next));
+        if (at == data.size()) return;
+        next = edit(LineAt(data, at), at);
+    }
+}
