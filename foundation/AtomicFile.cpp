@@ -75,10 +75,4 @@ DWORD ReplaceFileContents(const std::string& target, const char* data, size_t si
     return error;
 }
 
-DWORD CopyFileWhole(const std::string& source, const std::string& target) {
-    std::string data;
-    const DWORD error = ReadWholeFileBytes(source, data);
-    return error != ERROR_SUCCESS ? error : ReplaceFileContents(target, data);
-}
-
 void FailNthFileWriteForTests(int n) { writesUntilFault = n; }

@@ -17,8 +17,6 @@ VELLANTS_API DWORD ReplaceFileContents(const std::string& target, const char* da
 inline DWORD ReplaceFileContents(const std::string& target, const std::string& data) {
     return ReplaceFileContents(target, data.data(), data.size());
 }
-// Copies `source` over `target`; the target is either untouched or a complete copy.
-VELLANTS_API DWORD CopyFileWhole(const std::string& source, const std::string& target);
 
 // Tests: makes the nth write from now fail as a full disk would (0 switches it off).
 VELLANTS_API void FailNthFileWriteForTests(int n);
