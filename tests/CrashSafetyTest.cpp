@@ -71,7 +71,7 @@ TEST_F(CrashSafety, KilledRunsLoseNothingAndFinishWhenRunAgain) {
     ASSERT_EQ(files.Contents(), files.original);
 
     std::mt19937 random(20261207);
-    std::uniform_int_distribution<DWORD> moment(0, static_cast<DWORD>(fullRun.count()) + 200);
+    std::uniform_int_distribution<DWORD> moment(0, static_cast<DWORD>(fullRun.count()));
     int killed = 0;
     for (int round = 0; round < rounds; ++round) {
         const bool install = round % 2 == 0;
