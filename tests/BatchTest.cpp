@@ -92,6 +92,7 @@ TEST_F(BatchTest, InstallThenRemoveGivesBackEveryFile) {
     EXPECT_TRUE(GetRegText(HKEY_CURRENT_USER, kQtx2camKeyName, "Mastercam Original Editor", editor));
     std::string run;
     EXPECT_TRUE(GetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, run));
+    EXPECT_EQ(run, AddonFolder() + "\\qtx2cam.exe");
     EXPECT_TRUE(WaitForCompanionLog("started", started + 2));  // one per Mastercam version
 
     RemoveAllMastercamOptions();
@@ -124,12 +125,8 @@ TEST_F(BatchTest, RemoveAllClearsEveryFlag) {
     VellantSetupProbe probe(setup);
     setup.RemoveAllMastercamOptions();
     ASSERT_EQ(probe.Records().size(), 2u);
-    for (const McConfigFile& record : probe.Records()) {
-        for (int i = 0; i < kOptionCount; ++i) {
-            EXPECT_FALSE(record.installed[i]);
-            EXPECT_FALSE(record.wanted[i]);
-        }
-    }
+    for (const McConfigFile& record : probe.Records())
+        for (int i = 0; i < kOptionCount; ++i) EXPECT_FALSE(record.installed[i] || record.wanted[i]) << i;
     EXPECT_NE(ReadFileText(mill).find("851. NC editor?pfe32"), std::string::npos);
     for (int i = 0; i < kOptionCount; ++i) EXPECT_FALSE(probe.Options()[i]);
 }
