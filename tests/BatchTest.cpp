@@ -6,15 +6,6 @@
 #include <map>
 
 namespace {
-
-const McConfigFile& RecordOf(VellantSetupProbe& probe, const std::string& path) {
-    for (const McConfigFile& record : probe.Records())
-        if (_stricmp(record.path, path.c_str()) == 0) return record;
-    static McConfigFile none;
-    ADD_FAILURE() << "no record for " << path;
-    return none;
-}
-
 class BatchTest : public ::testing::Test {
 protected:
     void TearDown() override { StopAllCompanions(); }
@@ -41,18 +32,20 @@ TEST_F(BatchTest, InstallAllTouchesMillAndRouterOnly) {
     VellantSetupProbe probe(setup);
     setup.InstallAllMastercamOptions(true, true, true, true, true);
     for (const std::string& path : {mill, router}) {
-        const McConfigFile& record = RecordOf(probe, path);
+        const McConfigFile* record = probe.Find(path);
+        ASSERT_NE(record, nullptr);
         const bool expected[kOptionCount] = {true, true, true, false, true, true};
-        for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(record.installed[i], expected[i]) << path << " " << i;
+        for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(record->installed[i], expected[i]) << path << " " << i;
         DWORD value = 0;
         EXPECT_TRUE(GetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, Lower(path).c_str(), value));
         EXPECT_EQ(value, 0x0Eu);
         EXPECT_NE(ReadFileText(path).find("gotoqtx*"), std::string::npos);
         EXPECT_NE(ReadFileText(path).find("851. NC editor? QTX_V2"), std::string::npos);
     }
-    const McConfigFile& l = RecordOf(probe, lathe);
+    const McConfigFile* l = probe.Find(lathe);
+    ASSERT_NE(l, nullptr);
     const bool latheExpected[kOptionCount] = {false, false, false, true, false, false};
-    for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(l.installed[i], latheExpected[i]) << i;
+    for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(l->installed[i], latheExpected[i]) << i;
     EXPECT_EQ(ReadFileText(lathe), latheText);
     // A hook value left from before counts as installed, yet the companion was not
     // registered: it is put in place.

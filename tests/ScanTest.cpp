@@ -9,66 +9,65 @@
 namespace {
 std::string Padded(const std::string& head, size_t size) { return head + std::string(size - head.size(), 'x'); }
 
-const McConfigFile* Find(VellantSetupProbe& probe, const std::string& path) {
-    for (const McConfigFile& record : probe.Records())
-        if (_stricmp(record.path, path.c_str()) == 0) return &record;
-    return nullptr;
-}
-
-TEST(Scan, KindsAndVersionOrder) {
+class Scan : public ::testing::Test {
+protected:
     RegistrySandbox registry;
     TempFolder temp;
+    VellantSetup setup;
+    VellantSetupProbe probe{setup};
+};
+
+// Version 9's files come first. A file is classified by the marks of its kind; one under 1024 bytes
+// is left out; the presence tests ignore letter case.
+TEST_F(Scan, KindsMarksAndVersionOrder) {
     SampleInstall mcam9(temp, 9), mcam8(temp, 8);
     mcam8.AddCfg("m8.cfg", SampleCfg(kMillLine));
-    const std::pair<std::string, int> files[] = {
-        {SampleCfg(kMillLine), kMill},
-        {SampleCfg(kLatheLine + std::string(" router")), kLathe},
-        {SampleCfg(std::string(kWireLine) + "\n10. x? [lathe router design"), kWire},
-        {SampleCfg(kDesignLine), kDesign},
-        {SampleCfg(kRouterLine), kRouter},
-        {SampleCfg("10. Product? Design"), kMill},
-        {"119. " + SampleCfg(kMillLine), kMill},
+    const struct {
+        std::string text;
+        int kind;
+        bool toolbar, editor;
+    } files[] = {
+        {SampleCfg(kMillLine), kMill, false, false},
+        {SampleCfg(kLatheLine + std::string(" router")), kLathe, false, false},
+        {SampleCfg(std::string(kWireLine) + "\n10. x? [lathe router design"), kWire, false, false},
+        {SampleCfg(kDesignLine), kDesign, false, false},
+        {SampleCfg(kRouterLine), kRouter, false, false},
+        {SampleCfg("10. Product? Design"), kMill, false, false},
+        {"119. " + SampleCfg(kMillLine), kMill, false, false},
+        {SampleCfg(kMillLine + std::string(" GoToQtX* ")), kMill, true, false},
+        {SampleCfg(kMillLine + std::string(" GOTOQTX ")), kMill, false, false},
+        {SampleCfg(kMillLine, " qtx_v2"), kMill, false, true},
+        {Padded("10. x? ", 1024), kMill, false, false},
     };
-    for (size_t i = 0; i < std::size(files); ++i) mcam9.AddCfg(std::to_string(i) + ".cfg", files[i].first);
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
+    for (size_t i = 0; i < std::size(files); ++i) mcam9.AddCfg(std::to_string(i) + ".cfg", files[i].text);
+    mcam9.AddCfg("short.cfg", Padded("10. x? QTX_V2 ", 1023));
     probe.Scan();
-    ASSERT_EQ(probe.Records().size(), 8u);
+    ASSERT_EQ(probe.Records().size(), std::size(files) + 1);
     EXPECT_EQ(probe.Records().back().version, 8);
     for (size_t i = 0; i + 1 < probe.Records().size(); ++i) EXPECT_EQ(probe.Records()[i].version, 9);
-    for (size_t i = 0; i < std::size(files); ++i)
-        EXPECT_EQ(Find(probe, mcam9 / (std::to_string(i) + ".cfg"))->kind, files[i].second) << i;
-}
-
-TEST(Scan, ShortFilesAreLeftOut) {
-    RegistrySandbox registry;
-    TempFolder temp;
-    SampleInstall mcam9(temp, 9);
-    mcam9.AddCfg("short.cfg", Padded("10. x? QTX_V2 ", 1023));
-    mcam9.AddCfg("exact.cfg", Padded("10. x? ", 1024));
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
-    probe.Scan();
-    ASSERT_EQ(probe.Records().size(), 1u);
-    EXPECT_NE(Find(probe, mcam9 / "exact.cfg"), nullptr);
+    for (size_t i = 0; i < std::size(files); ++i) {
+        const std::string path = mcam9 / (std::to_string(i) + ".cfg");
+        ASSERT_NE(probe.Find(path), nullptr) << i;
+        EXPECT_EQ(probe.Find(path)->kind, files[i].kind) << i;
+        EXPECT_EQ(probe.ItemInstalled("GOTOQTX*", path), files[i].toolbar) << i;
+        EXPECT_EQ(probe.ItemInstalled("QTX_V2", path), files[i].editor) << i;
+    }
     EXPECT_FALSE(probe.ItemInstalled("QTX_V2", mcam9 / "short.cfg"));
+    EXPECT_FALSE(probe.ItemInstalled("QTX_V2", mcam9 / "missing.cfg"));
 }
 
 // A file's hook value holds its operations-manager options: 1 is the older form of the first three.
-TEST(Scan, HookValuesSplitIntoFlags) {
-    RegistrySandbox registry;
-    TempFolder temp;
+TEST_F(Scan, HookValuesSplitIntoFlags) {
     SampleInstall mcam9(temp, 9);
     const std::pair<DWORD, int> cases[] = {{1, 0b0111}, {0x1E, 0b1111}, {0x10, 0b1000}, {0, 0}};  // value, flags
     for (const auto& [value, flags] : cases) {
         const std::string cfg = mcam9.AddCfg(std::to_string(value) + ".cfg", SampleCfg(kMillLine));
         if (value) SetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, Lower(cfg).c_str(), value);
     }
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
     probe.Scan();
     for (const auto& [value, flags] : cases) {
-        const McConfigFile* record = Find(probe, mcam9 / (std::to_string(value) + ".cfg"));
+        const McConfigFile* record = probe.Find(mcam9 / (std::to_string(value) + ".cfg"));
+        ASSERT_NE(record, nullptr);
         for (int i = 0; i < 4; ++i) {
             EXPECT_EQ(record->installed[i], (flags >> i & 1) != 0) << value << " " << i;
             EXPECT_EQ(record->wanted[i], record->installed[i]) << value << " " << i;
@@ -78,10 +77,7 @@ TEST(Scan, HookValuesSplitIntoFlags) {
 
 // With no Mastercam registered nothing is found. Reading a hook value makes only the key; the
 // value's name is the file's in lower case.
-TEST(Scan, HookValueNameIgnoresLetterCase) {
-    RegistrySandbox registry;
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
+TEST_F(Scan, HookValueNameIgnoresLetterCase) {
     probe.Scan();
     EXPECT_TRUE(probe.Records().empty());
     EXPECT_EQ(probe.HookValue("C:\\x.cfg"), 0);
@@ -98,23 +94,8 @@ TEST(Scan, HookValueNameIgnoresLetterCase) {
     EXPECT_EQ(stored, 0u);
 }
 
-TEST(Scan, ToolbarAndEditorProbes) {
-    TempFolder temp;
-    WriteFileText(temp / "star.cfg", SampleCfg(kMillLine + std::string(" GoToQtX* ")));
-    WriteFileText(temp / "plain.cfg", SampleCfg(kMillLine + std::string(" GOTOQTX ")));
-    WriteFileText(temp / "editor.cfg", SampleCfg(kMillLine, " qtx_v2"));
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
-    EXPECT_TRUE(probe.ItemInstalled("GOTOQTX*", temp / "star.cfg"));
-    EXPECT_FALSE(probe.ItemInstalled("GOTOQTX*", temp / "plain.cfg"));
-    EXPECT_TRUE(probe.ItemInstalled("QTX_V2", temp / "editor.cfg"));
-    EXPECT_FALSE(probe.ItemInstalled("QTX_V2", temp / "plain.cfg"));
-    EXPECT_FALSE(probe.ItemInstalled("QTX_V2", temp / "missing.cfg"));
-}
-}  // namespace
-
 // The one-pass scan answers as the plain searches do, wherever the marks stand.
-TEST(Scan, MarksAgreeWithPlainSearches) {
+TEST_F(Scan, MarksAgreeWithPlainSearches) {
     const char* const pieces[] = {"QTX_V2",         "qtx_v2",  "QTX_v",   "GOTOQTX*",
                                   "gotoqtx*",       "GOTOQTX", "\n119. ", "\n119.",
                                   "119. ",          "[lathe",  "[Lathe",  "design",
@@ -150,3 +131,4 @@ TEST(Scan, MarksAgreeWithPlainSearches) {
     }
     LimitScanWidthForTests(32);
 }
+}  // namespace

@@ -2,7 +2,6 @@
 #include "settings/Storage.h"
 #include "settings/Value.h"
 #include <gtest/gtest.h>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,7 +32,9 @@ Value ListOf(std::initializer_list<Value> items) {
     return Value(list);
 }
 
-TEST(Value, StorageLayouts) {
+// Each type's layout: its type word (0x400 marks a copy), then its words or counted bytes; what is
+// read back is what was written, a copy's flag included.
+TEST(Value, StorageLayoutsRoundTrip) {
     TempFolder temp;
     EXPECT_EQ(Stored(Value(), temp), Word(0x80));
     EXPECT_EQ(Stored(Value(5), temp), Word(0x83) + Word(5));
@@ -47,25 +48,16 @@ TEST(Value, StorageLayouts) {
     const Value two = ReadBack(Word(0x82) + Word(2), temp);  // a Bool word other than 1
     EXPECT_STREQ(two.Text(), "False");
     EXPECT_EQ(Stored(two, temp), Word(0x482) + Word(2));
-}
-
-TEST(Value, CopiesCarryTheFlagAndRoundTrip) {
-    TempFolder temp;
     const Value plain("text");
     EXPECT_EQ(plain.TypeWord(), 0x85u);
-    const Value copy(plain);
-    EXPECT_EQ(copy.TypeWord(), 0x485u);
-    const Value back = ReadBack(Stored(copy, temp), temp);
+    const Value back = ReadBack(Stored(Value(plain), temp), temp);
     EXPECT_EQ(back.TypeWord(), 0x485u);
     EXPECT_STREQ(back.String(), "text");
-    const Value again = ReadBack(Stored(ListOf({ListOf({Value(2.5)}), Value("z")}), temp), temp);
-    ASSERT_EQ(again.Type(), kList);
+    const Value again = ReadBack(Stored(ListOf({ListOf({Value(2.5)}), Value("")}), temp), temp);
     ASSERT_EQ(again.List()->Count(), 2);
     EXPECT_EQ(again.List()->At(0).List()->At(0).Real(), 2.5);
-    EXPECT_STREQ(again.List()->At(1).String(), "z");
-    const Value empty = ReadBack(Stored(Value(""), temp), temp);
-    EXPECT_EQ(empty.Type(), kString);
-    EXPECT_STREQ(empty.String(), "");
+    EXPECT_EQ(again.List()->At(1).Type(), kString);
+    EXPECT_STREQ(again.List()->At(1).String(), "");
 }
 
 TEST(Value, DamagedStorageRaises) {
