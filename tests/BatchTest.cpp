@@ -3,7 +3,6 @@
 #include "foundation/TextSearch.h"
 #include "installer/AddonFiles.h"
 #include <gtest/gtest.h>
-#include <map>
 
 namespace {
 class BatchTest : public ::testing::Test {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
 constexpr int Bit(int option) { return 1 << option; }
 
 // A record with its installed and wanted options, each a set of Bit()s.
@@ -34,14 +33,14 @@ protected:
         probe.AllMill() = FALSE;  // work on the records as the test set them
         setup.Commit();
     }
-    int HookFilesIn(const SampleInstall& mcam) {
-        int present = 0;
-        for (const AddonFile& file : kHookFiles) present += PathExists(mcam / file.target) ? 1 : 0;
-        return present;
+    // Whether all of the hook's files (true) or none of them (false) are in the Mastercam folder.
+    bool HookFiles(bool all) {
+        for (const AddonFile& file : kHookFiles)
+            if (PathExists(mcam9 / file.target) != all) return false;
+        return true;
     }
-    bool HookFilesIn(const SampleInstall& mcam, bool all) { return HookFilesIn(mcam) == (all ? 3 : 0); }
-    void PlaceHookFiles(const SampleInstall& mcam) {
-        for (const AddonFile& file : kHookFiles) WriteFileText(mcam / file.target, "installed");
+    void PlaceHookFiles() {
+        for (const AddonFile& file : kHookFiles) WriteFileText(mcam9 / file.target, "installed");
     }
     DWORD HookValue(const std::string& path) {
         DWORD value = 0xFFFF;
@@ -50,38 +49,31 @@ protected:
     }
 };
 
+// The hook's files and the companion stay while another file wants the hook, whatever the
+// file that drops the hook and the toolbar had.
 TEST_F(CommitTest, SharedHookStaysWhileOneFileWantsIt) {
     const std::string keep = mcam9.AddCfg("keep.cfg", SampleCfg(kMillLine));
     const std::string drop = mcam9.AddCfg("drop.cfg", SampleCfg(kMillLine));
-    PlaceHookFiles(mcam9);
+    PlaceHookFiles();
     SetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, "registered");
     probe.Records() = {Record(keep, 9, kMill, Bit(kOpMgrHook), Bit(kOpMgrHook)),
-                       Record(drop, 9, kMill, Bit(kOpMgrHook))};
+                       Record(drop, 9, kMill, Bit(kOpMgrHook) | Bit(kToolbar))};
     Commit();
-    EXPECT_TRUE(HookFilesIn(mcam9, true));
+    EXPECT_TRUE(HookFiles(true));
     EXPECT_TRUE(probe.OpMgrInstalled());
     EXPECT_EQ(HookValue(keep), 0x02u);
     EXPECT_EQ(HookValue(drop), 0u);
     EXPECT_FALSE(probe.Records()[1].installed[kOpMgrHook]);
 }
 
-TEST_F(CommitTest, ToolbarDroppedWhileHookWantedKeepsHookFiles) {
-    const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
-    const std::string other = mcam9.AddCfg("b.cfg", SampleCfg(kMillLine));
-    PlaceHookFiles(mcam9);
-    probe.Records() = {Record(cfg, 9, kMill, Bit(kToolbar)), Record(other, 9, kMill, Bit(kOpMgrHook), Bit(kOpMgrHook))};
-    Commit();
-    EXPECT_TRUE(HookFilesIn(mcam9, true));
-}
-
 TEST_F(CommitTest, ToolbarAndHookDroppedRemovesEverything) {
     const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
-    PlaceHookFiles(mcam9);
+    PlaceHookFiles();
     WriteFileText(mcam9 / "chooks\\QTXGetOps.dll", "installed");
     SetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, "registered");
     probe.Records() = {Record(cfg, 9, kMill, Bit(kToolbar) | Bit(kOpMgrButton))};
     Commit();
-    EXPECT_TRUE(HookFilesIn(mcam9, false));
+    EXPECT_TRUE(HookFiles(false));
     EXPECT_FALSE(PathExists(mcam9 / "chooks\\QTXGetOps.dll"));
     EXPECT_FALSE(probe.OpMgrInstalled());
 }
@@ -117,7 +109,7 @@ TEST_F(CommitTest, UserFolderFileCountsForVersion9) {
     const int started = CompanionLogCount("started");
     Commit();
     EXPECT_TRUE(WaitForCompanionLog("started", started + 1));
-    EXPECT_TRUE(HookFilesIn(mcam9, true));
+    EXPECT_TRUE(HookFiles(true));
     EXPECT_TRUE(PathExists(mcam9 / "chooks\\QTXGetOps.dll"));
     EXPECT_FALSE(PathExists(own / "chooks\\GotoQTX.dll"));
     EXPECT_EQ(HookValue(own / "own.cfg"), 0x02u);
@@ -192,7 +184,7 @@ TEST_F(CommitTest, RunsAgainFinishTheJob) {
     again.InstallAllMastercamOptions(true, false, true, false, false);
     EXPECT_NE(ReadFileText(list).find("2. \"QTX_V2\""), std::string::npos);
     EXPECT_TRUE(PathExists(mcam9 / kEditorProgram.target));
-    EXPECT_TRUE(HookFilesIn(mcam9, true));
+    EXPECT_TRUE(HookFiles(true));
     EXPECT_TRUE(PathExists(mcam9 / kOpMgrFiles[0].target));
     EXPECT_TRUE(VellantSetupProbe(again).OpMgrInstalled());
 
@@ -206,7 +198,7 @@ TEST_F(CommitTest, RunsAgainFinishTheJob) {
         std::string listBefore = ReadFileText(list);
         partial.Commit();
         WriteFileText(list, listBefore);  // the list's edit did not happen
-        PlaceHookFiles(mcam9);
+        PlaceHookFiles();
         WriteFileText(mcam9 / kOpMgrFiles[0].target, "left");
         WriteFileText(mcam9 / kEditorProgram.target, "left");
         SetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, "C:\\left\\qtx2cam.exe");
@@ -214,7 +206,7 @@ TEST_F(CommitTest, RunsAgainFinishTheJob) {
     RemoveAllMastercamOptions();
     EXPECT_EQ(ReadFileText(list), SampleEditorList(2));
     EXPECT_EQ(ReadFileText(cfg), SampleCfg(kMillLine));
-    EXPECT_TRUE(HookFilesIn(mcam9, false));
+    EXPECT_TRUE(HookFiles(false));
     EXPECT_FALSE(PathExists(mcam9 / kOpMgrFiles[0].target));
     EXPECT_FALSE(PathExists(mcam9 / kEditorFolder));
     std::string run;

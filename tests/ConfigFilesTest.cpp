@@ -2,7 +2,6 @@
 #include "platform/Collections.h"
 #include "environment/ConfigFiles.h"
 #include <gtest/gtest.h>
-#include <vector>
 
 namespace {
 std::string AppData() {

@@ -1,6 +1,5 @@
 #include "Sandbox.h"
 #include "installer/VellantSetup.h"
-#include "foundation/Owners.h"
 #include <gtest/gtest.h>
 
 namespace {

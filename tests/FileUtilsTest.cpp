@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <set>
-#include <vector>
 
 namespace {
 // A file name's parts; nullptr: not looked at.

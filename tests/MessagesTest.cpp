@@ -4,9 +4,13 @@
 #include <cstdio>
 
 namespace {
-void FatalToStderr(const char* text, const char* caption) {
-    std::fprintf(stderr, "[%s] %s\n", caption, text);
-    std::fflush(stderr);
+// Runs body with the fatal sink writing to the standard error, as a death test reads it.
+void Fatally(void (*body)()) {
+    SetFatalSink([](const char* text, const char* caption) {
+        std::fprintf(stderr, "[%s] %s\n", caption, text);
+        std::fflush(stderr);
+    });
+    body();
 }
 
 TEST(Exception, TitlesAndTexts) {
@@ -27,30 +31,15 @@ TEST(Exception, TitlesAndTexts) {
     }
 }
 
-TEST(FatalErrorDeathTest, ShowsTextAndExitsWithZero) {
+// A fatal error shows its text and ends the program with 0; so do a zero-length array and a
+// negative index.
+TEST(FatalDeathTest, ShowsTextAndExitsWithZero) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            SetFatalSink(FatalToStderr);
-            FatalError("Boom");
-        },
-        ::testing::ExitedWithCode(0), "\\[<<Fatal Error>>\\] <<Fatal Error>> Boom\\. \\. \\.Exiting\\.");
-}
-
-TEST(ArraysDeathTest, ZeroLengthAndNegativeIndexAreFatal) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            SetFatalSink(FatalToStderr);
-            EArray<int> empty(0, 5);
-        },
-        ::testing::ExitedWithCode(0), "Attempting to create a zero length EArray!");
-    EXPECT_EXIT(
-        {
-            SetFatalSink(FatalToStderr);
-            EArray<int> array(4, 4);
-            array[-1] = 7;
-        },
-        ::testing::ExitedWithCode(0), "Attempting to access a negative EArray index\\.");
+    EXPECT_EXIT(Fatally([] { FatalError("Boom"); }), ::testing::ExitedWithCode(0),
+                "\\[<<Fatal Error>>\\] <<Fatal Error>> Boom\\. \\. \\.Exiting\\.");
+    EXPECT_EXIT(Fatally([] { EArray<int> empty(0, 5); }), ::testing::ExitedWithCode(0),
+                "Attempting to create a zero length EArray!");
+    EXPECT_EXIT(Fatally([] { EArray<int>(4, 4)[-1] = 7; }), ::testing::ExitedWithCode(0),
+                "Attempting to access a negative EArray index\\.");
 }
 }  // namespace

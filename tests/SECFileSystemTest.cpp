@@ -3,10 +3,7 @@
 #include "foundation/SECFileSystem.h"
 #include <gtest/gtest.h>
 #include <algorithm>
-#include <filesystem>
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 // \\<server>\share for this test alone: Wine maps UNC names to folders below its prefix's

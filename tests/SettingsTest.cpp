@@ -4,8 +4,6 @@
 #include "settings/Storage.h"
 #include "settings/StorageSet.h"
 #include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 namespace {
 std::vector<std::string> RecordTexts(const std::string& path) {

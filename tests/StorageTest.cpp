@@ -3,8 +3,6 @@
 #include "settings/Storage.h"
 #include <gtest/gtest.h>
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 std::unique_ptr<FileStorage> Open(const std::string& path, DWORD access = GENERIC_READ | GENERIC_WRITE,

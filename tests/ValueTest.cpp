@@ -2,8 +2,6 @@
 #include "settings/Storage.h"
 #include "settings/Value.h"
 #include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 namespace {
 // Writes a value to a file and gives back its bytes.

@@ -4,7 +4,7 @@
 #include "widgets/UniButton.h"
 #include <gtest/gtest.h>
 #include <shellapi.h>
-#include <vector>
+#include <tuple>
 
 namespace {
 const UINT kTemplate = 30000;
@@ -33,7 +33,14 @@ protected:
     }
 };
 
-LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+// Sends mouse messages, each with its point; the left button is held from a press to its release.
+void Send(HWND window, std::initializer_list<std::tuple<UINT, int, int>> events) {
+    WPARAM held = 0;
+    for (const auto& [message, x, y] : events) {
+        if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) held = message == WM_LBUTTONDOWN ? MK_LBUTTON : 0;
+        ::SendMessageA(window, message, held, MAKELPARAM(x, y));
+    }
+}
 
 std::vector<std::string> messages;
 int RecordMessage(HWND, const char* text, UINT) {
@@ -75,25 +82,18 @@ TEST_F(Widgets, ShapedButtonAnswersOnlyInsideItsShape) {
     const SIZE size = dialog.button.GetShapeSize();
     EXPECT_EQ(size.cx, 32);
     EXPECT_EQ(size.cy, 32);
-    ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, At(1, 1));
-    ::SendMessageA(button, WM_LBUTTONUP, 0, At(1, 1));
+    Send(button, {{WM_LBUTTONDOWN, 1, 1}, {WM_LBUTTONUP, 1, 1}});
     EXPECT_EQ(dialog.clicks, 0);
-    ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, At(16, 16));
-    ::SendMessageA(button, WM_LBUTTONUP, 0, At(16, 16));
+    Send(button, {{WM_LBUTTONDOWN, 16, 16}, {WM_LBUTTONUP, 16, 16}});
     EXPECT_EQ(dialog.clicks, 1);
-    ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, At(16, 16));
-    ::SendMessageA(button, WM_MOUSEMOVE, MK_LBUTTON, At(1, 30));
-    ::SendMessageA(button, WM_LBUTTONUP, 0, At(1, 30));  // released outside the shape
+    Send(button, {{WM_LBUTTONDOWN, 16, 16}, {WM_MOUSEMOVE, 1, 30}, {WM_LBUTTONUP, 1, 30}});  // released outside
     EXPECT_EQ(dialog.clicks, 1);
     dialog.codes.clear();
-    ::SendMessageA(button, WM_MOUSEMOVE, 0, At(16, 16));
-    ::SendMessageA(button, WM_MOUSEMOVE, 0, At(17, 16));
-    ::SendMessageA(button, WM_MOUSEMOVE, 0, At(0, 0));
-    ::SendMessageA(button, WM_MOUSEMOVE, 0, At(1, 0));
+    Send(button, {{WM_MOUSEMOVE, 16, 16}, {WM_MOUSEMOVE, 17, 16}, {WM_MOUSEMOVE, 0, 0}, {WM_MOUSEMOVE, 1, 0}});
     EXPECT_EQ(dialog.codes, (std::vector<int>{1, 0}));
-    ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, At(16, 16));
+    Send(button, {{WM_LBUTTONDOWN, 16, 16}});
     EXPECT_EQ(dialog.codes.back(), 2);
-    ::SendMessageA(button, WM_LBUTTONUP, 0, At(16, 16));
+    Send(button, {{WM_LBUTTONUP, 16, 16}});
 }
 
 // A link without a target opens its text; a change of style that changes nothing says so.
@@ -160,15 +160,11 @@ TEST(WidgetsModal, LinkTipShowsInAModalDialog) {
 TEST_F(Widgets, LinkOpensOncePerClickAndByTheSpaceBar) {
     dialog.link.SetURL((TestProgramFolder() + "linkprobe.exe").c_str());
     HWND link = dialog.link.m_hWnd;
-    ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, At(2, 2));
-    ::SendMessageA(link, WM_MOUSEMOVE, MK_LBUTTON, At(2, 2));
-    ::SendMessageA(link, WM_MOUSEMOVE, MK_LBUTTON, At(-50, 300));
-    ::SendMessageA(link, WM_LBUTTONUP, 0, At(-50, 300));
+    Send(link, {{WM_LBUTTONDOWN, 2, 2}, {WM_MOUSEMOVE, 2, 2}, {WM_MOUSEMOVE, -50, 300}, {WM_LBUTTONUP, -50, 300}});
     ::Sleep(500);
     EXPECT_EQ(ProbeOpenings(), 0);
     EXPECT_FALSE(dialog.link.GetVisited());
-    ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, At(2, 2));
-    ::SendMessageA(link, WM_LBUTTONUP, 0, At(2, 2));
+    Send(link, {{WM_LBUTTONDOWN, 2, 2}, {WM_LBUTTONUP, 2, 2}});
     ASSERT_TRUE(WaitForOpenings(1));
     EXPECT_TRUE(dialog.link.GetVisited());
     ::SendMessageA(link, WM_KEYDOWN, VK_SPACE, 0);
