@@ -2,33 +2,27 @@
 #include "foundation/FileString.h"
 #include <gtest/gtest.h>
 #include <climits>
+#include <tuple>
 
 namespace {
-TEST(Arrays, ListGrowsByIncrement) {
+// Growth comes in whole multiples of the increment and keeps every element, also ones that own
+// memory; At() outside the list gives one shared placeholder.
+TEST(Arrays, GrowthByTheIncrementKeepsElements) {
     EList<int> list(10, 100);
-    EXPECT_EQ(list.last, -1);
     EXPECT_EQ(list.Count(), 0);
     for (int i = 0; i < 11; ++i) list.Append(i);
     EXPECT_EQ(list.Capacity(), 110);
     EXPECT_EQ(list.last, 10);
     EXPECT_EQ(list.highWater, 10);
     for (int i = 0; i < 11; ++i) EXPECT_EQ(list[i], i);
-}
-
-TEST(Arrays, IndexGrowsByMultiplesOfIncrement) {
-    EArray<int> small(10, 10);
-    small[25] = 1;
-    EXPECT_EQ(small.Capacity(), 30);
-    EArray<int> sixteen(16, 10);
-    sixteen[26] = 2;
-    EXPECT_EQ(sixteen.Capacity(), 36);
-    EXPECT_EQ(sixteen[26], 2);
-    EArray<int> near(10, 10);
-    near[10] = 3;
-    EXPECT_EQ(near.Capacity(), 20);
-}
-
-TEST(Arrays, GrowthKeepsElements) {
+    EXPECT_EQ(list.At(10), 10);
+    EXPECT_EQ(&list.At(11), &list.At(-1));
+    for (const auto& [size, index, capacity] : {std::tuple{10, 25, 30}, {16, 26, 36}, {10, 10, 20}}) {
+        EArray<int> array(size, 10);
+        array[index] = 2;
+        EXPECT_EQ(array.Capacity(), capacity) << index;
+        EXPECT_EQ(array[index], 2);
+    }
     EList<FileString> files(1, 1);
     files.Append(FileString("C:\\a\\b.txt"));
     files.Append(FileString("C:\\c\\d.cfg"));
@@ -42,8 +36,8 @@ struct Megabyte {
     char bytes[1 << 20];
 };
 
-// A growth the block cannot take (negative, beyond what an int counts, more
-// memory than there is) leaves the array or list as it was, with status 0.
+// A growth the block cannot take (negative, beyond what an int counts, more memory than
+// there is, or a list that may not grow) leaves the array or list as it was.
 TEST(Arrays, ImpossibleGrowthChangesNothing) {
     for (const int n : {-5, INT_MAX}) {
         EArray<int> array(10, 10);
@@ -69,23 +63,11 @@ TEST(Arrays, ImpossibleGrowthChangesNothing) {
     noMemory.Append(block);
     EXPECT_EQ(noMemory.last, 0);
     EXPECT_EQ(noMemory.status, 0);
-}
-
-TEST(Arrays, NonGrowableListStopsAtHighWater) {
-    EList<int> list(5, 5);
-    for (int i = 0; i < 5; ++i) list.Append(i);
-    list.growable = 0;
-    list.Append(99);
-    EXPECT_EQ(list.last, 4);
-    EXPECT_EQ(list.highWater, 4);
-}
-
-TEST(Arrays, BoundedAccessYieldsPlaceholder) {
-    EList<int> list(4, 4);
-    list.Append(7);
-    EXPECT_EQ(list.At(0), 7);
-    int& outside = list.At(3);
-    int& again = list.At(-1);
-    EXPECT_EQ(&outside, &again);
+    EList<int> fixed(5, 5);
+    for (int i = 0; i < 5; ++i) fixed.Append(i);
+    fixed.growable = 0;
+    fixed.Append(99);
+    EXPECT_EQ(fixed.last, 4);
+    EXPECT_EQ(fixed.highWater, 4);
 }
 }  // namespace

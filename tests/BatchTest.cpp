@@ -3,18 +3,8 @@
 #include "foundation/TextSearch.h"
 #include "installer/AddonFiles.h"
 #include <gtest/gtest.h>
-#include <map>
 
 namespace {
-
-const McConfigFile& RecordOf(VellantSetupProbe& probe, const std::string& path) {
-    for (const McConfigFile& record : probe.Records())
-        if (_stricmp(record.path, path.c_str()) == 0) return record;
-    static McConfigFile none;
-    ADD_FAILURE() << "no record for " << path;
-    return none;
-}
-
 class BatchTest : public ::testing::Test {
 protected:
     void TearDown() override { StopAllCompanions(); }
@@ -41,18 +31,20 @@ TEST_F(BatchTest, InstallAllTouchesMillAndRouterOnly) {
     VellantSetupProbe probe(setup);
     setup.InstallAllMastercamOptions(true, true, true, true, true);
     for (const std::string& path : {mill, router}) {
-        const McConfigFile& record = RecordOf(probe, path);
+        const McConfigFile* record = probe.Find(path);
+        ASSERT_NE(record, nullptr);
         const bool expected[kOptionCount] = {true, true, true, false, true, true};
-        for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(record.installed[i], expected[i]) << path << " " << i;
+        for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(record->installed[i], expected[i]) << path << " " << i;
         DWORD value = 0;
         EXPECT_TRUE(GetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, Lower(path).c_str(), value));
         EXPECT_EQ(value, 0x0Eu);
         EXPECT_NE(ReadFileText(path).find("gotoqtx*"), std::string::npos);
         EXPECT_NE(ReadFileText(path).find("851. NC editor? QTX_V2"), std::string::npos);
     }
-    const McConfigFile& l = RecordOf(probe, lathe);
+    const McConfigFile* l = probe.Find(lathe);
+    ASSERT_NE(l, nullptr);
     const bool latheExpected[kOptionCount] = {false, false, false, true, false, false};
-    for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(l.installed[i], latheExpected[i]) << i;
+    for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(l->installed[i], latheExpected[i]) << i;
     EXPECT_EQ(ReadFileText(lathe), latheText);
     // A hook value left from before counts as installed, yet the companion was not
     // registered: it is put in place.
@@ -92,6 +84,7 @@ TEST_F(BatchTest, InstallThenRemoveGivesBackEveryFile) {
     EXPECT_TRUE(GetRegText(HKEY_CURRENT_USER, kQtx2camKeyName, "Mastercam Original Editor", editor));
     std::string run;
     EXPECT_TRUE(GetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, run));
+    EXPECT_EQ(run, AddonFolder() + "\\qtx2cam.exe");
     EXPECT_TRUE(WaitForCompanionLog("started", started + 2));  // one per Mastercam version
 
     RemoveAllMastercamOptions();
@@ -124,12 +117,8 @@ TEST_F(BatchTest, RemoveAllClearsEveryFlag) {
     VellantSetupProbe probe(setup);
     setup.RemoveAllMastercamOptions();
     ASSERT_EQ(probe.Records().size(), 2u);
-    for (const McConfigFile& record : probe.Records()) {
-        for (int i = 0; i < kOptionCount; ++i) {
-            EXPECT_FALSE(record.installed[i]);
-            EXPECT_FALSE(record.wanted[i]);
-        }
-    }
+    for (const McConfigFile& record : probe.Records())
+        for (int i = 0; i < kOptionCount; ++i) EXPECT_FALSE(record.installed[i] || record.wanted[i]) << i;
     EXPECT_NE(ReadFileText(mill).find("851. NC editor?pfe32"), std::string::npos);
     for (int i = 0; i < kOptionCount; ++i) EXPECT_FALSE(probe.Options()[i]);
 }

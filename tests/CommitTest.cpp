@@ -5,16 +5,20 @@
 #include <gtest/gtest.h>
 
 namespace {
+constexpr int Bit(int option) { return 1 << option; }
 
-McConfigFile Record(const std::string& path, int version, int kind) {
+// A record with its installed and wanted options, each a set of Bit()s.
+McConfigFile Record(const std::string& path, int version, int kind, int installed = 0, int wanted = 0) {
     McConfigFile record;
     record.path = path.c_str();
     record.version = version;
     record.kind = kind;
+    for (int i = 0; i < kOptionCount; ++i) {
+        record.installed[i] = (installed & Bit(i)) != 0;
+        record.wanted[i] = (wanted & Bit(i)) != 0;
+    }
     return record;
 }
-
-void SetBoth(McConfigFile& record, int option, bool value) { record.installed[option] = record.wanted[option] = value; }
 
 class CommitTest : public ::testing::Test {
 protected:
@@ -29,14 +33,14 @@ protected:
         probe.AllMill() = FALSE;  // work on the records as the test set them
         setup.Commit();
     }
-    int HookFilesIn(const SampleInstall& mcam) {
-        int present = 0;
-        for (const AddonFile& file : kHookFiles) present += PathExists(mcam / file.target) ? 1 : 0;
-        return present;
+    // Whether all of the hook's files (true) or none of them (false) are in the Mastercam folder.
+    bool HookFiles(bool all) {
+        for (const AddonFile& file : kHookFiles)
+            if (PathExists(mcam9 / file.target) != all) return false;
+        return true;
     }
-    bool HookFilesIn(const SampleInstall& mcam, bool all) { return HookFilesIn(mcam) == (all ? 3 : 0); }
-    void PlaceHookFiles(const SampleInstall& mcam) {
-        for (const AddonFile& file : kHookFiles) WriteFileText(mcam / file.target, "installed");
+    void PlaceHookFiles() {
+        for (const AddonFile& file : kHookFiles) WriteFileText(mcam9 / file.target, "installed");
     }
     DWORD HookValue(const std::string& path) {
         DWORD value = 0xFFFF;
@@ -45,63 +49,38 @@ protected:
     }
 };
 
-TEST_F(CommitTest, NoRecordsTouchesNothing) {
-    setup.Commit();
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kQtx2camKeyName));
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kRunKeyName));
-    EXPECT_TRUE(HookFilesIn(mcam9, false));
-    EXPECT_FALSE(PathExists(mcam9 / "common\\editors\\QTX_V2"));
-}
-
+// The hook's files and the companion stay while another file wants the hook, whatever the
+// file that drops the hook and the toolbar had.
 TEST_F(CommitTest, SharedHookStaysWhileOneFileWantsIt) {
     const std::string keep = mcam9.AddCfg("keep.cfg", SampleCfg(kMillLine));
     const std::string drop = mcam9.AddCfg("drop.cfg", SampleCfg(kMillLine));
-    PlaceHookFiles(mcam9);
+    PlaceHookFiles();
     SetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, "registered");
-    probe.Records() = {Record(keep, 9, kMill), Record(drop, 9, kMill)};
-    SetBoth(probe.Records()[0], kOpMgrHook, true);
-    SetBoth(probe.Records()[1], kOpMgrHook, true);
-    probe.Records()[1].wanted[kOpMgrHook] = false;
+    probe.Records() = {Record(keep, 9, kMill, Bit(kOpMgrHook), Bit(kOpMgrHook)),
+                       Record(drop, 9, kMill, Bit(kOpMgrHook) | Bit(kToolbar))};
     Commit();
-    EXPECT_TRUE(HookFilesIn(mcam9, true));
+    EXPECT_TRUE(HookFiles(true));
     EXPECT_TRUE(probe.OpMgrInstalled());
     EXPECT_EQ(HookValue(keep), 0x02u);
     EXPECT_EQ(HookValue(drop), 0u);
     EXPECT_FALSE(probe.Records()[1].installed[kOpMgrHook]);
 }
 
-TEST_F(CommitTest, ToolbarDroppedWhileHookWantedKeepsHookFiles) {
-    const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
-    const std::string other = mcam9.AddCfg("b.cfg", SampleCfg(kMillLine));
-    PlaceHookFiles(mcam9);
-    probe.Records() = {Record(cfg, 9, kMill), Record(other, 9, kMill)};
-    SetBoth(probe.Records()[0], kToolbar, true);
-    SetBoth(probe.Records()[1], kOpMgrHook, true);
-    probe.Records()[0].wanted[kToolbar] = false;
-    Commit();
-    EXPECT_TRUE(HookFilesIn(mcam9, true));
-}
-
 TEST_F(CommitTest, ToolbarAndHookDroppedRemovesEverything) {
     const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
-    PlaceHookFiles(mcam9);
+    PlaceHookFiles();
     WriteFileText(mcam9 / "chooks\\QTXGetOps.dll", "installed");
     SetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, "registered");
-    probe.Records() = {Record(cfg, 9, kMill)};
-    SetBoth(probe.Records()[0], kToolbar, true);
-    SetBoth(probe.Records()[0], kOpMgrButton, true);
-    probe.Records()[0].wanted[kToolbar] = false;
-    probe.Records()[0].wanted[kOpMgrButton] = false;
+    probe.Records() = {Record(cfg, 9, kMill, Bit(kToolbar) | Bit(kOpMgrButton))};
     Commit();
-    EXPECT_TRUE(HookFilesIn(mcam9, false));
+    EXPECT_TRUE(HookFiles(false));
     EXPECT_FALSE(PathExists(mcam9 / "chooks\\QTXGetOps.dll"));
     EXPECT_FALSE(probe.OpMgrInstalled());
 }
 
 TEST_F(CommitTest, EditorWithoutEditorList) {
     const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
-    probe.Records() = {Record(cfg, 9, kMill)};
-    probe.Records()[0].wanted[kEditor] = true;
+    probe.Records() = {Record(cfg, 9, kMill, 0, Bit(kEditor))};
     Commit();
     EXPECT_TRUE(PathExists(mcam9 / "common\\editors\\QTX_V2\\QTX_V2.exe"));
     EXPECT_FALSE(PathExists(mcam9 / "Mill9.txt"));
@@ -112,10 +91,7 @@ TEST_F(CommitTest, EditorWithoutEditorList) {
 TEST_F(CommitTest, GainToolbarLoseEditorLeavesMiddleStateInBackup) {
     const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine, " QTX_V2"));
     SetRegText(HKEY_CURRENT_USER, kQtx2camKeyName, "Mastercam Original Editor", " pfe32");
-    probe.Records() = {Record(cfg, 9, kMill)};
-    SetBoth(probe.Records()[0], kEditor, true);
-    probe.Records()[0].wanted[kEditor] = false;
-    probe.Records()[0].wanted[kToolbar] = true;
+    probe.Records() = {Record(cfg, 9, kMill, Bit(kEditor), Bit(kToolbar))};
     Commit();
     const std::string backup = ReadFileText(cfg + ".QTXSave");
     EXPECT_NE(backup.find("gotoqtx*"), std::string::npos);
@@ -129,12 +105,11 @@ TEST_F(CommitTest, UserFolderFileCountsForVersion9) {
     TempFolder own;
     WriteFileText(own / "own.cfg", SampleCfg(kMillLine));
     std::filesystem::create_directories(own / "chooks");
-    probe.Records() = {Record(own / "own.cfg", 0, kMill)};
-    probe.Records()[0].wanted[kOpMgrHook] = true;
+    probe.Records() = {Record(own / "own.cfg", 0, kMill, 0, Bit(kOpMgrHook))};
     const int started = CompanionLogCount("started");
     Commit();
     EXPECT_TRUE(WaitForCompanionLog("started", started + 1));
-    EXPECT_TRUE(HookFilesIn(mcam9, true));
+    EXPECT_TRUE(HookFiles(true));
     EXPECT_TRUE(PathExists(mcam9 / "chooks\\QTXGetOps.dll"));
     EXPECT_FALSE(PathExists(own / "chooks\\GotoQTX.dll"));
     EXPECT_EQ(HookValue(own / "own.cfg"), 0x02u);
@@ -143,8 +118,7 @@ TEST_F(CommitTest, UserFolderFileCountsForVersion9) {
 TEST_F(CommitTest, ScopeFlagsSpareDesignFilesAndCountOnlyOne) {
     const std::string design = mcam9.AddCfg("d.cfg", SampleCfg(kDesignLine));
     const std::string mill = mcam9.AddCfg("m.cfg", SampleCfg(kMillLine));
-    probe.Records() = {Record(design, 9, kDesign), Record(mill, 9, kMill)};
-    probe.Records()[0].wanted[kEditor] = true;
+    probe.Records() = {Record(design, 9, kDesign, 0, Bit(kEditor)), Record(mill, 9, kMill)};
     BOOL* options = probe.Options();
     options[kOpMgrHook] = TRUE;
     options[kToolbar] = 2;  // indeterminate counts as not set
@@ -166,8 +140,7 @@ TEST_F(CommitTest, ScopeFlagsSpareDesignFilesAndCountOnlyOne) {
 TEST_F(CommitTest, FailedBackupSkipsTheEdit) {
     const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
     std::filesystem::create_directories(cfg + ".QTXSave");  // the copy cannot replace a folder
-    probe.Records() = {Record(cfg, 9, kMill)};
-    probe.Records()[0].wanted[kToolbar] = true;
+    probe.Records() = {Record(cfg, 9, kMill, 0, Bit(kToolbar))};
     Commit();
     EXPECT_EQ(ReadFileText(cfg), SampleCfg(kMillLine));
 }
@@ -180,8 +153,7 @@ TEST_F(CommitTest, BackupsStayApartFromTheirFiles) {
     const std::string list = mcam9.AddEditorList("[general]\r\n" + std::string(1100, '#') +
                                                  "\r\n[file edit]\r\n1. \"2\"\r\n2. \"QTX_V2\"\r\n3. \"A\"\r\n");
     const std::string listBefore = ReadFileText(list);
-    probe.Records() = {Record(cfg, 9, kMill)};
-    probe.Records()[0].wanted[kEditor] = probe.Records()[0].wanted[kToolbar] = true;
+    probe.Records() = {Record(cfg, 9, kMill, 0, Bit(kEditor) | Bit(kToolbar))};
     Commit();
     EXPECT_EQ(ReadFileText(list), listBefore);  // the entry was there: nothing to add
     for (const std::string& file : {cfg, list}) {
@@ -212,7 +184,7 @@ TEST_F(CommitTest, RunsAgainFinishTheJob) {
     again.InstallAllMastercamOptions(true, false, true, false, false);
     EXPECT_NE(ReadFileText(list).find("2. \"QTX_V2\""), std::string::npos);
     EXPECT_TRUE(PathExists(mcam9 / kEditorProgram.target));
-    EXPECT_TRUE(HookFilesIn(mcam9, true));
+    EXPECT_TRUE(HookFiles(true));
     EXPECT_TRUE(PathExists(mcam9 / kOpMgrFiles[0].target));
     EXPECT_TRUE(VellantSetupProbe(again).OpMgrInstalled());
 
@@ -226,7 +198,7 @@ TEST_F(CommitTest, RunsAgainFinishTheJob) {
         std::string listBefore = ReadFileText(list);
         partial.Commit();
         WriteFileText(list, listBefore);  // the list's edit did not happen
-        PlaceHookFiles(mcam9);
+        PlaceHookFiles();
         WriteFileText(mcam9 / kOpMgrFiles[0].target, "left");
         WriteFileText(mcam9 / kEditorProgram.target, "left");
         SetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, "C:\\left\\qtx2cam.exe");
@@ -234,7 +206,7 @@ TEST_F(CommitTest, RunsAgainFinishTheJob) {
     RemoveAllMastercamOptions();
     EXPECT_EQ(ReadFileText(list), SampleEditorList(2));
     EXPECT_EQ(ReadFileText(cfg), SampleCfg(kMillLine));
-    EXPECT_TRUE(HookFilesIn(mcam9, false));
+    EXPECT_TRUE(HookFiles(false));
     EXPECT_FALSE(PathExists(mcam9 / kOpMgrFiles[0].target));
     EXPECT_FALSE(PathExists(mcam9 / kEditorFolder));
     std::string run;

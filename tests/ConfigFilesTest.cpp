@@ -2,24 +2,25 @@
 #include "platform/Collections.h"
 #include "environment/ConfigFiles.h"
 #include <gtest/gtest.h>
-#include <vector>
 
 namespace {
-std::string UniqueName(const char* stem) {
-    return stem + std::to_string(::GetCurrentProcessId()) + std::to_string(::GetTickCount());
-}
-
 std::string AppData() {
     char path[MAX_PATH + 1] = {0};
     ::GetEnvironmentVariableA("APPDATA", path, MAX_PATH);
     return path;
 }
 
-TEST(ConfigFiles, WritableUserFolderIsUsed) {
+// A host folder with its User folder, and a program name of this test alone.
+class FolderLayout : public ::testing::Test {
+protected:
+    void SetUp() override { std::filesystem::create_directories(host / "User"); }
+    CString Folder() const { return (host.Path() + "\\").c_str(); }
     TempFolder host;
-    std::filesystem::create_directories(host / "User");
-    const std::string program = UniqueName("Prog");
-    ConfigFiles layout(program.c_str(), (host.Path() + "\\").c_str());
+    const std::string program = "Prog" + std::to_string(::GetCurrentProcessId()) + std::to_string(::GetTickCount());
+};
+
+TEST_F(FolderLayout, WritableUserFolderIsUsed) {
+    ConfigFiles layout(program.c_str(), Folder());
     EXPECT_EQ(std::string(layout.UserFolder()), host / "User");
     EXPECT_FALSE(PathExists(AppData() + "\\Quillmere Designs\\" + program));
     for (const char* sub : {"Stock", "Machine", "Macro", "Tool Library", "Controls", "Temp"})
@@ -31,34 +32,24 @@ TEST(ConfigFiles, WritableUserFolderIsUsed) {
     EXPECT_FALSE(PathExists(host / "QTX Help"));
 }
 
-TEST(ConfigFiles, UnwritableUserFolderMovesToApplicationData) {
-    TempFolder host;
+TEST_F(FolderLayout, UnwritableUserFolderMovesToApplicationData) {
     WriteFileText(host / "User\\settings.qrv", "copied once");
     std::filesystem::create_directories(host / "User\\temp.tmp");  // the write probe cannot be made
-    const std::string program = UniqueName("Prog");
     const std::string target = AppData() + "\\Quillmere Designs\\" + program;
-    {
-        ConfigFiles layout(program.c_str(), (host.Path() + "\\").c_str());
-        EXPECT_EQ(std::string(layout.UserFolder()), target);
-    }
+    EXPECT_EQ(std::string(ConfigFiles(program.c_str(), Folder()).UserFolder()), target);
     EXPECT_EQ(ReadFileText(target + "\\settings.qrv"), "copied once");
     WriteFileText(host / "User\\settings.qrv", "changed");
-    {
-        ConfigFiles again(program.c_str(), (host.Path() + "\\").c_str());
-        EXPECT_EQ(std::string(again.UserFolder()), target);
-    }
+    EXPECT_EQ(std::string(ConfigFiles(program.c_str(), Folder()).UserFolder()), target);
     EXPECT_EQ(ReadFileText(target + "\\settings.qrv"), "copied once");
     std::error_code ignored;
     std::filesystem::remove_all(target, ignored);
 }
 
-TEST(ConfigFiles, NameListsSkipUnderscoresAndSort) {
-    TempFolder host;
-    std::filesystem::create_directories(host / "User");
+TEST_F(FolderLayout, NameListsSkipUnderscoresAndSort) {
     for (const char* file : {"Stock\\Bars\\Bar2.stk_xml", "Stock\\Bars\\_old.stk_xml", "Stock\\zeta.stk_xml",
                              "Stock\\Alpha.STK_XML", "Stock\\notes.txt"})
         WriteFileText(host / ("User\\" + std::string(file)), "x");
-    ConfigFiles layout("Prog", (host.Path() + "\\").c_str());
+    ConfigFiles layout("Prog", Folder());
     EXPECT_EQ(Items(layout.Stocks()), (std::vector<std::string>{"Alpha", "Bars\\Bar2", "zeta"}));
     const int refills = layout.RefillCount();
     layout.Stocks();
@@ -68,20 +59,17 @@ TEST(ConfigFiles, NameListsSkipUnderscoresAndSort) {
     bool seen = false;
     for (int attempt = 0; attempt < 50 && !seen; ++attempt) {
         ::Sleep(20);
-        const std::vector<std::string> now = Items(layout.Stocks());
-        seen = now.size() == 4;
+        seen = Items(layout.Stocks()).size() == 4;
     }
     EXPECT_TRUE(seen);
     EXPECT_GT(layout.RefillCount(), refills);
 }
 
-TEST(ConfigFiles, TopicsResolveToExistingPages) {
-    TempFolder host;
-    std::filesystem::create_directories(host / "User");
+TEST_F(FolderLayout, TopicsResolveToExistingPages) {
     WriteFileText(host / "QTX Help\\Help\\Mastercam Options.htm", "page");
     WriteFileText(host / "QTX Help\\Printable Docs\\Guide.txt", "guide");
     WriteFileText(host / "QTX Help\\Info\\About.pdf", "info");
-    ConfigFiles layout("Prog", (host.Path() + "\\").c_str());
+    ConfigFiles layout("Prog", Folder());
     EXPECT_EQ(std::string(layout.GetHelpTopic("Help\\Mastercam%20Options")),
               host / "QTX Help\\Help\\Mastercam Options.htm");
     EXPECT_EQ(std::string(layout.GetHelpTopic("Help\\Missing")), host / "QTX Help\\Help\\Missing");
@@ -90,16 +78,14 @@ TEST(ConfigFiles, TopicsResolveToExistingPages) {
     EXPECT_EQ(Items(layout.HelpPages()), std::vector<std::string>{"Help\\Mastercam Options"});
 }
 
-TEST(ConfigFiles, TempNamesAndFolderResolution) {
-    TempFolder host;
-    std::filesystem::create_directories(host / "User");
-    ConfigFiles layout("Prog", (host.Path() + "\\").c_str());
+TEST_F(FolderLayout, TempNamesAndFolderResolution) {
+    ConfigFiles layout("Prog", Folder());
     const CString kept = layout.TempFileName("qtx", true);
     EXPECT_TRUE(PathExists(kept.Str()));
     const CString dropped = layout.TempFileName("qtx", false);
     EXPECT_FALSE(dropped.IsEmpty());
     EXPECT_FALSE(PathExists(dropped.Str()));
-    EXPECT_EQ(std::string(ConfigFiles::ResolveFolder((host.Path() + "\\").c_str(), "User", "x")), host / "User");
+    EXPECT_EQ(std::string(ConfigFiles::ResolveFolder(Folder(), "User", "x")), host / "User");
     char temp[MAX_PATH + 1] = {0};
     ::GetTempPathA(MAX_PATH, temp);
     EXPECT_STREQ(ConfigFiles::ResolveFolder("C:\\none\\", "none", "[Temp]"), temp);

@@ -4,7 +4,6 @@
 #include "SampleMastercam.h"
 #include "VellantSetupProbe.h"
 #include "foundation/AtomicFile.h"
-#include "foundation/Owners.h"
 #include <gtest/gtest.h>
 #include <chrono>
 #include <cstdlib>

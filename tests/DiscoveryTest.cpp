@@ -1,76 +1,33 @@
 #include "Sandbox.h"
-#include "VellantSetupProbe.h"
-#include "foundation/Owners.h"
+#include "installer/VellantSetup.h"
 #include <gtest/gtest.h>
 
 namespace {
 const char* const kV9 = "SOFTWARE\\CNC Software, Inc.\\V9 Mill";
 const char* const kV8 = "SOFTWARE\\CNC Software, Inc.\\Mill8";
 
-TEST(Discovery, OnlyVersion8Registered) {
-    RegistrySandbox registry;
-    SetRegText(HKEY_LOCAL_MACHINE, kV8, "Directory", "C:\\mcam8");
-    int any = 0;
-    EXPECT_STREQ(VellantSetup::GetMCAMPath(nullptr), "C:\\mcam8");
-    int* none = nullptr;
-    EXPECT_STREQ(VellantSetup::GetMCAMPath(none), "C:\\mcam8");
-    int nine = 9;
-    EXPECT_STREQ(VellantSetup::GetMCAMPath(&nine), "");
-    EXPECT_EQ(nine, 9);
-    any = 8;
-    EXPECT_STREQ(VellantSetup::GetMCAMPath(&any), "C:\\mcam8");
-    EXPECT_EQ(any, 8);
-}
-
-TEST(Discovery, BothRegisteredPrefersVersion9) {
-    RegistrySandbox registry;
-    SetRegText(HKEY_LOCAL_MACHINE, kV8, "Directory", "C:\\mcam8");
-    SetRegText(HKEY_LOCAL_MACHINE, kV9, "Directory", "C:\\mcam9");
-    EXPECT_STREQ(VellantSetup::GetMCAMPath(nullptr), "C:\\mcam9");
-    int eight = 8;
-    EXPECT_STREQ(VellantSetup::GetMCAMPath(&eight), "C:\\mcam8");
-}
-
-TEST(Discovery, UnsupportedVersionGivesEmptyFolder) {
-    RegistrySandbox registry;
-    SetRegText(HKEY_LOCAL_MACHINE, kV8, "Directory", "C:\\mcam8");
-    SetRegText(HKEY_LOCAL_MACHINE, kV9, "Directory", "C:\\mcam9");
-    int seven = 7;
-    EXPECT_STREQ(VellantSetup::GetMCAMPath(&seven), "");
-    EXPECT_EQ(seven, 7);
-}
-
-TEST(Discovery, MissingDirectoryStillReportsVersion) {
-    RegistrySandbox registry;
-    SetRegText(HKEY_LOCAL_MACHINE, kV9, "Other", "x");
-    int version = 9;
-    EXPECT_STREQ(VellantSetup::GetMCAMPath(&version), "");
-    EXPECT_EQ(version, 9);
-}
-
-TEST(Discovery, NothingRegistered) {
-    RegistrySandbox registry;
-    EXPECT_STREQ(VellantSetup::GetMCAMPath(nullptr), "");
-}
-
-TEST(Discovery, SourceFolderAndCompanionBesideHostProgram) {
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
-    const std::string folder = TestProgramFolder() + "Vellants\\Mastercam\\";
-    EXPECT_EQ(std::string(probe.SourcePath()), folder);
-    EXPECT_EQ(std::string(probe.CompanionPath()), folder + "qtx2cam.exe");
-}
-
-TEST(Entry, FreshSetupHasDefaultFlags) {
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
-    EXPECT_TRUE(probe.Records().empty());
-    for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(probe.Options()[i], FALSE) << i;
-    EXPECT_EQ(probe.AllMill(), TRUE);
-    EXPECT_EQ(probe.AllRouter(), FALSE);
-    EXPECT_EQ(probe.AllLathe(), FALSE);
-    EXPECT_EQ(probe.AllWire(), FALSE);
-    EXPECT_EQ(setup.GetSafeHwnd(), nullptr);
+// Version 9 goes before 8; a version asked for is looked up alone and stays as it was.
+TEST(Discovery, FolderOfTheNewestOrTheAskedVersion) {
+    const struct {
+        const char *v9, *v8;  // each version's "Directory": nullptr no key, "" a key without it
+        int asked;            // 0: any version
+        const char* folder;
+    } cases[] = {{nullptr, "C:\\mcam8", 0, "C:\\mcam8"},
+                 {nullptr, "C:\\mcam8", 9, ""},
+                 {nullptr, "C:\\mcam8", 8, "C:\\mcam8"},
+                 {"C:\\mcam9", "C:\\mcam8", 0, "C:\\mcam9"},
+                 {"C:\\mcam9", "C:\\mcam8", 8, "C:\\mcam8"},
+                 {"C:\\mcam9", "C:\\mcam8", 7, ""},
+                 {"", nullptr, 9, ""},
+                 {nullptr, nullptr, 0, ""}};
+    for (const auto& c : cases) {
+        RegistrySandbox registry;
+        for (const auto& [key, folder] : {std::pair{kV9, c.v9}, std::pair{kV8, c.v8}})
+            if (folder) SetRegText(HKEY_LOCAL_MACHINE, key, *folder ? "Directory" : "Other", folder);
+        int version = c.asked;
+        EXPECT_STREQ(VellantSetup::GetMCAMPath(c.asked ? &version : nullptr), c.folder) << c.asked << " " << c.folder;
+        EXPECT_EQ(version, c.asked);
+    }
 }
 
 TEST(PathJoin, AddsOneBackslashAndDropsTheNameOnAnEmptyFolder) {

@@ -36,16 +36,6 @@ TEST(Lexicon, TranslateGathersAndReturnsStored) {
     EXPECT_STREQ(table.TextOf(555), "");
 }
 
-TEST(Lexicon, BulkTranslationUsesTheTable) {
-    CatalogueRestore restore;
-    Lexicon table;
-    table.Translate(MessageRecord(0, "Error!", "Fehler!", "General program"));
-    table.TranslateAllMessages();
-    EXPECT_STREQ(CatalogueEntry(11).GetText(), "Fehler!");
-    EXPECT_STREQ(CatalogueEntry(16).GetText(), "Unable to create the path.");
-    EXPECT_EQ(table.Count(), kCatalogueSize);
-}
-
 TEST(Lexicon, TextFileRoundTrip) {
     CatalogueRestore restore;
     TempFolder temp;

@@ -4,34 +4,17 @@
 #include <cstdio>
 
 namespace {
-void FatalToStderr(const char* text, const char* caption) {
-    std::fprintf(stderr, "[%s] %s\n", caption, text);
-    std::fflush(stderr);
-}
-
-TEST(Catalogue, EntriesInOrder) {
-    EXPECT_STREQ(CatalogueText(1), "Not enough disk space");
-    EXPECT_STREQ(CatalogueText(17), "Unable to create the path.");
-    EXPECT_STREQ(CatalogueEntry(16).context, "Path name validity check");
-    EXPECT_STREQ(CatalogueText(15), "The path \"");
-    EXPECT_STREQ(CatalogueText(16), "\"\ndoes not exist.  Do you want to create it?");
-    EXPECT_STREQ(CatalogueText(37), "\xB1");
-    EXPECT_STREQ(CatalogueText(42), "Unknown");
-    EXPECT_STREQ(CatalogueEntry(41).context, "Batch error");
-    for (int i = 0; i < kCatalogueSize; ++i) EXPECT_EQ(CatalogueEntry(i).number, 0);
-}
-
-TEST(Catalogue, RecordOrder) {
-    const MessageRecord a("Apple", "c"), b("Banana", "c");
-    EXPECT_TRUE(a < b);
-    EXPECT_FALSE(b < a);
-    const MessageRecord five(5, "Zed", "Zed", "c"), seven(7, "Alpha", "Alpha", "c");
-    EXPECT_TRUE(five < seven);
-    EXPECT_TRUE(MessageRecord(5, "x", "x", "") == MessageRecord(5, "y", "y", ""));
-    EXPECT_FALSE(MessageRecord("x", "") == MessageRecord("y", ""));
+// Runs body with the fatal sink writing to the standard error, as a death test reads it.
+void Fatally(void (*body)()) {
+    SetFatalSink([](const char* text, const char* caption) {
+        std::fprintf(stderr, "[%s] %s\n", caption, text);
+        std::fflush(stderr);
+    });
+    body();
 }
 
 TEST(Exception, TitlesAndTexts) {
+    Warn("nothing happens");  // no window by default: a batch run must not stop for it
     QRVException warning("Unable to open file:", 1);
     EXPECT_STREQ(warning.Title(), "Warning");
     EXPECT_STREQ(QRVException("h", 0).Title(), "Fatal condition -- Program aborting");
@@ -48,32 +31,15 @@ TEST(Exception, TitlesAndTexts) {
     }
 }
 
-TEST(Exception, WarnHasNoVisibleEffectByDefault) { Warn("nothing happens"); }
-
-TEST(FatalErrorDeathTest, ShowsTextAndExitsWithZero) {
+// A fatal error shows its text and ends the program with 0; so do a zero-length array and a
+// negative index.
+TEST(FatalDeathTest, ShowsTextAndExitsWithZero) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            SetFatalSink(FatalToStderr);
-            FatalError("Boom");
-        },
-        ::testing::ExitedWithCode(0), "\\[<<Fatal Error>>\\] <<Fatal Error>> Boom\\. \\. \\.Exiting\\.");
-}
-
-TEST(ArraysDeathTest, ZeroLengthAndNegativeIndexAreFatal) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            SetFatalSink(FatalToStderr);
-            EArray<int> empty(0, 5);
-        },
-        ::testing::ExitedWithCode(0), "Attempting to create a zero length EArray!");
-    EXPECT_EXIT(
-        {
-            SetFatalSink(FatalToStderr);
-            EArray<int> array(4, 4);
-            array[-1] = 7;
-        },
-        ::testing::ExitedWithCode(0), "Attempting to access a negative EArray index\\.");
+    EXPECT_EXIT(Fatally([] { FatalError("Boom"); }), ::testing::ExitedWithCode(0),
+                "\\[<<Fatal Error>>\\] <<Fatal Error>> Boom\\. \\. \\.Exiting\\.");
+    EXPECT_EXIT(Fatally([] { EArray<int> empty(0, 5); }), ::testing::ExitedWithCode(0),
+                "Attempting to create a zero length EArray!");
+    EXPECT_EXIT(Fatally([] { EArray<int>(4, 4)[-1] = 7; }), ::testing::ExitedWithCode(0),
+                "Attempting to access a negative EArray index\\.");
 }
 }  // namespace

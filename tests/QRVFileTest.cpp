@@ -17,9 +17,13 @@ void WriteText(Section& section, const std::string& text) {
     section.WriteRecord(set);
 }
 
-TEST(QRVFile, NewSectionLayout) {
+class SectionedFile : public ::testing::Test {
+protected:
     TempFolder temp;
-    const std::string path = temp / "new.qrv";
+    const std::string path = temp / "f.qrv";
+};
+
+TEST_F(SectionedFile, NewSectionLayout) {
     {
         QRVFile file(path.c_str(), "w+");
         Section* section = file.GetSection(kSectionCreate, 7);
@@ -33,8 +37,7 @@ TEST(QRVFile, NewSectionLayout) {
     EXPECT_EQ(ReadFileText(path), SectionBytes(7, ""));
 }
 
-TEST(QRVFile, FailuresNameTheFile) {
-    TempFolder temp;
+TEST_F(SectionedFile, FailuresNameTheFile) {
     WriteFileText(temp / "bad.qrv", "NOTQ and more");
     try {
         QRVFile file((temp / "bad.qrv").c_str(), "r");
@@ -61,9 +64,7 @@ TEST(QRVFile, FailuresNameTheFile) {
     }
 }
 
-TEST(QRVFile, WritingInsideASectionInserts) {
-    TempFolder temp;
-    const std::string path = temp / "ins.qrv";
+TEST_F(SectionedFile, WritingInsideASectionInserts) {
     {
         QRVFile file(path.c_str(), "w+");
         file.GetSection(kSectionCreate, 1);
@@ -84,9 +85,7 @@ TEST(QRVFile, WritingInsideASectionInserts) {
     EXPECT_EQ(ReadFileText(path), SectionBytes(1, "ABCDEF"));
 }
 
-TEST(QRVFile, GrowingMovesLaterSectionsAndCloseTrims) {
-    TempFolder temp;
-    const std::string path = temp / "three.qrv";
+TEST_F(SectionedFile, GrowingMovesLaterSectionsAndCloseTrims) {
     {
         QRVFile file(path.c_str(), "w+");
         Section* a = file.GetSection(kSectionCreate, 1);
@@ -117,8 +116,7 @@ TEST(QRVFile, GrowingMovesLaterSectionsAndCloseTrims) {
     }
 }
 
-TEST(QRVFile, DeleteChecksWhatRemains) {
-    TempFolder temp;
+TEST_F(SectionedFile, DeleteChecksWhatRemains) {
     QRVFile file((temp / "del.qrv").c_str(), "w+");
     Section* s = file.GetSection(kSectionCreate, 1);
     WriteText(*s, "abc");
@@ -137,9 +135,7 @@ TEST(QRVFile, DeleteChecksWhatRemains) {
     EXPECT_EQ(s->Used(), 0u);
 }
 
-TEST(QRVFile, RecordFramingAndMismatch) {
-    TempFolder temp;
-    const std::string path = temp / "rec.qrv";
+TEST_F(SectionedFile, RecordFramingAndMismatch) {
     {
         QRVFile file(path.c_str(), "w+");
         WriteText(*file.GetSection(kSectionCreate, 5), "hi");
@@ -159,9 +155,7 @@ TEST(QRVFile, RecordFramingAndMismatch) {
     }
 }
 
-TEST(QRVFile, ReplaceRecordResizesInPlace) {
-    TempFolder temp;
-    const std::string path = temp / "rep.qrv";
+TEST_F(SectionedFile, ReplaceRecordResizesInPlace) {
     {
         QRVFile file(path.c_str(), "w+");
         Section* s = file.GetSection(kSectionCreate, 1);

@@ -65,47 +65,31 @@ void WriteFileText(const std::string& path, const std::string& text) {
 
 bool PathExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-namespace {
-RegistryKey Opened(HKEY root, const char* key, bool create) {
-    RegistryKey handle;
-    if (create)
-        ::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, handle.Out(), nullptr);
-    else
-        ::RegOpenKeyExA(root, key, 0, KEY_READ, handle.Out());
-    return handle;
-}
-}  // namespace
-
 void SetRegText(HKEY root, const char* key, const char* name, const std::string& value) {
-    if (RegistryKey handle = Opened(root, key, true))
-        ::RegSetValueExA(handle.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>(value.size() + 1));
+    ::RegSetKeyValueA(root, key, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
 }
 
 void SetRegDword(HKEY root, const char* key, const char* name, DWORD value) {
-    if (RegistryKey handle = Opened(root, key, true))
-        ::RegSetValueExA(handle.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    ::RegSetKeyValueA(root, key, name, REG_DWORD, &value, sizeof value);
 }
 
 bool GetRegText(HKEY root, const char* key, const char* name, std::string& value) {
-    RegistryKey handle = Opened(root, key, false);
     std::vector<char> buffer(4096, '\0');
     DWORD size = static_cast<DWORD>(buffer.size() - 1);
-    if (!handle || ::RegQueryValueExA(handle.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
-                                      &size) != ERROR_SUCCESS)
-        return false;
+    if (::RegGetValueA(root, key, name, RRF_RT_ANY, nullptr, buffer.data(), &size) != ERROR_SUCCESS) return false;
     value = buffer.data();
     return true;
 }
 
 bool GetRegDword(HKEY root, const char* key, const char* name, DWORD& value) {
-    RegistryKey handle = Opened(root, key, false);
     DWORD size = sizeof value;
-    return handle && ::RegQueryValueExA(handle.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
-                         ERROR_SUCCESS;
+    return ::RegGetValueA(root, key, name, RRF_RT_ANY, nullptr, &value, &size) == ERROR_SUCCESS;
 }
 
-bool RegKeyExists(HKEY root, const char* key) { return Opened(root, key, false).Valid(); }
+bool RegKeyExists(HKEY root, const char* key) {
+    RegistryKey handle;
+    return ::RegOpenKeyExA(root, key, 0, KEY_READ, handle.Out()) == ERROR_SUCCESS;
+}
 
 std::string TestProgramFolder() {
     char path[MAX_PATH + 1] = {0};

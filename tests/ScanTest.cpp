@@ -9,156 +9,91 @@
 namespace {
 std::string Padded(const std::string& head, size_t size) { return head + std::string(size - head.size(), 'x'); }
 
-const McConfigFile* Find(VellantSetupProbe& probe, const std::string& path) {
-    for (const McConfigFile& record : probe.Records())
-        if (_stricmp(record.path, path.c_str()) == 0) return &record;
-    return nullptr;
-}
-
-TEST(Scan, KindsAndVersionOrder) {
+class Scan : public ::testing::Test {
+protected:
     RegistrySandbox registry;
     TempFolder temp;
+    VellantSetup setup;
+    VellantSetupProbe probe{setup};
+};
+
+// Version 9's files come first. A file is classified by the marks of its kind; one under 1024 bytes
+// is left out; the presence tests ignore letter case.
+TEST_F(Scan, KindsMarksAndVersionOrder) {
     SampleInstall mcam9(temp, 9), mcam8(temp, 8);
     mcam8.AddCfg("m8.cfg", SampleCfg(kMillLine));
-    mcam9.AddCfg("mill.cfg", SampleCfg(kMillLine));
-    mcam9.AddCfg("lathe.cfg", SampleCfg(kLatheLine + std::string(" router")));
-    mcam9.AddCfg("wire.cfg", SampleCfg(std::string(kWireLine) + "\n10. x? [lathe router design"));
-    mcam9.AddCfg("design.cfg", SampleCfg(kDesignLine));
-    mcam9.AddCfg("router.cfg", SampleCfg(kRouterLine));
-    mcam9.AddCfg("capital.cfg", SampleCfg("10. Product? Design"));
-    mcam9.AddCfg("startwire.cfg", "119. " + SampleCfg(kMillLine));
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
+    const struct {
+        std::string text;
+        int kind;
+        bool toolbar, editor;
+    } files[] = {
+        {SampleCfg(kMillLine), kMill, false, false},
+        {SampleCfg(kLatheLine + std::string(" router")), kLathe, false, false},
+        {SampleCfg(std::string(kWireLine) + "\n10. x? [lathe router design"), kWire, false, false},
+        {SampleCfg(kDesignLine), kDesign, false, false},
+        {SampleCfg(kRouterLine), kRouter, false, false},
+        {SampleCfg("10. Product? Design"), kMill, false, false},
+        {"119. " + SampleCfg(kMillLine), kMill, false, false},
+        {SampleCfg(kMillLine + std::string(" GoToQtX* ")), kMill, true, false},
+        {SampleCfg(kMillLine + std::string(" GOTOQTX ")), kMill, false, false},
+        {SampleCfg(kMillLine, " qtx_v2"), kMill, false, true},
+        {Padded("10. x? ", 1024), kMill, false, false},
+    };
+    for (size_t i = 0; i < std::size(files); ++i) mcam9.AddCfg(std::to_string(i) + ".cfg", files[i].text);
+    mcam9.AddCfg("short.cfg", Padded("10. x? QTX_V2 ", 1023));
     probe.Scan();
-    ASSERT_EQ(probe.Records().size(), 8u);
+    ASSERT_EQ(probe.Records().size(), std::size(files) + 1);
     EXPECT_EQ(probe.Records().back().version, 8);
     for (size_t i = 0; i + 1 < probe.Records().size(); ++i) EXPECT_EQ(probe.Records()[i].version, 9);
-    EXPECT_EQ(Find(probe, mcam9 / "mill.cfg")->kind, kMill);
-    EXPECT_EQ(Find(probe, mcam9 / "lathe.cfg")->kind, kLathe);
-    EXPECT_EQ(Find(probe, mcam9 / "wire.cfg")->kind, kWire);
-    EXPECT_EQ(Find(probe, mcam9 / "design.cfg")->kind, kDesign);
-    EXPECT_EQ(Find(probe, mcam9 / "router.cfg")->kind, kRouter);
-    EXPECT_EQ(Find(probe, mcam9 / "capital.cfg")->kind, kMill);
-    EXPECT_EQ(Find(probe, mcam9 / "startwire.cfg")->kind, kMill);
-}
-
-TEST(Scan, ShortFilesAreLeftOut) {
-    RegistrySandbox registry;
-    TempFolder temp;
-    SampleInstall mcam9(temp, 9);
-    mcam9.AddCfg("short.cfg", Padded("10. x? QTX_V2 ", 1023));
-    mcam9.AddCfg("exact.cfg", Padded("10. x? ", 1024));
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
-    probe.Scan();
-    ASSERT_EQ(probe.Records().size(), 1u);
-    EXPECT_NE(Find(probe, mcam9 / "exact.cfg"), nullptr);
+    for (size_t i = 0; i < std::size(files); ++i) {
+        const std::string path = mcam9 / (std::to_string(i) + ".cfg");
+        ASSERT_NE(probe.Find(path), nullptr) << i;
+        EXPECT_EQ(probe.Find(path)->kind, files[i].kind) << i;
+        EXPECT_EQ(probe.ItemInstalled("GOTOQTX*", path), files[i].toolbar) << i;
+        EXPECT_EQ(probe.ItemInstalled("QTX_V2", path), files[i].editor) << i;
+    }
     EXPECT_FALSE(probe.ItemInstalled("QTX_V2", mcam9 / "short.cfg"));
+    EXPECT_FALSE(probe.ItemInstalled("QTX_V2", mcam9 / "missing.cfg"));
 }
 
-TEST(Scan, HookValuesSplitIntoFlags) {
-    RegistrySandbox registry;
-    TempFolder temp;
+// A file's hook value holds its operations-manager options: 1 is the older form of the first three.
+TEST_F(Scan, HookValuesSplitIntoFlags) {
     SampleInstall mcam9(temp, 9);
-    const std::string legacy = mcam9.AddCfg("legacy.cfg", SampleCfg(kMillLine));
-    const std::string all = mcam9.AddCfg("all.cfg", SampleCfg(kMillLine));
-    const std::string disable = mcam9.AddCfg("disable.cfg", SampleCfg(kMillLine));
-    const std::string none = mcam9.AddCfg("none.cfg", SampleCfg(kMillLine));
-    auto lower = [](std::string s) {
-        for (char& c : s) c = static_cast<char>(tolower(c));
-        return s;
-    };
-    SetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, lower(legacy).c_str(), 1);
-    SetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, lower(all).c_str(), 0x1E);
-    SetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, lower(disable).c_str(), 0x10);
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
+    const std::pair<DWORD, int> cases[] = {{1, 0b0111}, {0x1E, 0b1111}, {0x10, 0b1000}, {0, 0}};  // value, flags
+    for (const auto& [value, flags] : cases) {
+        const std::string cfg = mcam9.AddCfg(std::to_string(value) + ".cfg", SampleCfg(kMillLine));
+        if (value) SetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, Lower(cfg).c_str(), value);
+    }
     probe.Scan();
-    const bool expectLegacy[4] = {true, true, true, false}, expectAll[4] = {true, true, true, true},
-               expectDisable[4] = {false, false, false, true}, expectNone[4] = {false, false, false, false};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(Find(probe, legacy)->installed[i], expectLegacy[i]) << i;
-        EXPECT_EQ(Find(probe, all)->installed[i], expectAll[i]) << i;
-        EXPECT_EQ(Find(probe, disable)->installed[i], expectDisable[i]) << i;
-        EXPECT_EQ(Find(probe, none)->installed[i], expectNone[i]) << i;
-        EXPECT_EQ(Find(probe, all)->wanted[i], expectAll[i]) << i;
+    for (const auto& [value, flags] : cases) {
+        const McConfigFile* record = probe.Find(mcam9 / (std::to_string(value) + ".cfg"));
+        ASSERT_NE(record, nullptr);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(record->installed[i], (flags >> i & 1) != 0) << value << " " << i;
+            EXPECT_EQ(record->wanted[i], record->installed[i]) << value << " " << i;
+        }
     }
 }
 
-TEST(Scan, HookValueNameIgnoresLetterCase) {
-    RegistrySandbox registry;
-    TempFolder temp;
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
+// With no Mastercam registered nothing is found. A hook value's name is the file's in lower case.
+TEST_F(Scan, HookValueNameIgnoresLetterCase) {
+    probe.Scan();
+    EXPECT_TRUE(probe.Records().empty());
     probe.SetHook("C:\\MCAM9\\MILL.CFG", true, false, true, false);
-    EXPECT_EQ(probe.HookValue("c:\\mcam9\\mill.cfg"), 0x0A);
+    EXPECT_EQ(probe.HookValue("C:\\Mcam9\\Mill.cfg"), 0x0A);
     DWORD stored = 0;
     EXPECT_TRUE(GetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, "c:\\mcam9\\mill.cfg", stored));
     EXPECT_EQ(stored, 0x0Au);
-    probe.SetHook("c:\\mcam9\\mill.cfg", false, false, false, false);
-    EXPECT_EQ(probe.HookValue("C:\\Mcam9\\Mill.cfg"), 0);
-    EXPECT_TRUE(GetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, "c:\\mcam9\\mill.cfg", stored));
-    EXPECT_EQ(stored, 0u);
 }
-
-TEST(Scan, ReadingHookValueCreatesOnlyTheKey) {
-    RegistrySandbox registry;
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kQtx2camKeyName));
-    EXPECT_EQ(probe.HookValue("C:\\x.cfg"), 0);
-    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, kQtx2camKeyName));
-    DWORD value = 0;
-    EXPECT_FALSE(GetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, "c:\\x.cfg", value));
-}
-
-TEST(Scan, ToolbarAndEditorProbes) {
-    TempFolder temp;
-    WriteFileText(temp / "star.cfg", SampleCfg(kMillLine + std::string(" GoToQtX* ")));
-    WriteFileText(temp / "plain.cfg", SampleCfg(kMillLine + std::string(" GOTOQTX ")));
-    WriteFileText(temp / "editor.cfg", SampleCfg(kMillLine, " qtx_v2"));
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
-    EXPECT_TRUE(probe.ItemInstalled("GOTOQTX*", temp / "star.cfg"));
-    EXPECT_FALSE(probe.ItemInstalled("GOTOQTX*", temp / "plain.cfg"));
-    EXPECT_TRUE(probe.ItemInstalled("QTX_V2", temp / "editor.cfg"));
-    EXPECT_FALSE(probe.ItemInstalled("QTX_V2", temp / "plain.cfg"));
-    EXPECT_FALSE(probe.ItemInstalled("QTX_V2", temp / "missing.cfg"));
-}
-
-TEST(Scan, NoMastercamRegisteredFindsNothing) {
-    RegistrySandbox registry;
-    VellantSetup setup;
-    VellantSetupProbe probe(setup);
-    probe.Scan();
-    EXPECT_TRUE(probe.Records().empty());
-}
-}  // namespace
 
 // The one-pass scan answers as the plain searches do, wherever the marks stand.
-TEST(Scan, MarksAgreeWithPlainSearches) {
-    const char* const pieces[] = {"QTX_V2",
-                                  "qtx_v2",
-                                  "QTX_v",
-                                  "GOTOQTX*",
-                                  "gotoqtx*",
-                                  "GOTOQTX",
-                                  "\n119. ",
-                                  "\n119.",
-                                  "119. ",
-                                  "[lathe",
-                                  "[Lathe",
-                                  "design",
-                                  "Design",
-                                  "router",
-                                  "rout",
-                                  "",
-                                  "\n",
-                                  "\r\n",
-                                  "2301. (B1) x? ",
-                                  "_",
-                                  "*",
-                                  "filler text of a line "};
+TEST_F(Scan, MarksAgreeWithPlainSearches) {
+    const char* const pieces[] = {"QTX_V2",         "qtx_v2",  "QTX_v",   "GOTOQTX*",
+                                  "gotoqtx*",       "GOTOQTX", "\n119. ", "\n119.",
+                                  "119. ",          "[lathe",  "[Lathe",  "design",
+                                  "Design",         "router",  "rout",    "",
+                                  "2301. (B1) x? ", "_",       "*",       "filler text of a line ",
+                                  "\r\n",           "\n"};
     std::mt19937 random(7);
     for (int round = 0; round < 3000; ++round) {
         LimitScanWidthForTests(round % 3 == 0 ? 32 : round % 3 == 1 ? 16 : 1);
@@ -188,3 +123,4 @@ TEST(Scan, MarksAgreeWithPlainSearches) {
     }
     LimitScanWidthForTests(32);
 }
+}  // namespace

@@ -50,10 +50,7 @@ TEST(SettingsFuzz, MutatedFilesFailCleanly) {
         WriteFileText(path, bytes);
         ProgramConfiguration store("a", "b");
         try {
-            if (store.Load(path.c_str()))
-                ++loaded;
-            else
-                ++refused;
+            ++(store.Load(path.c_str()) ? loaded : refused);
         } catch (const QRVException&) {
             ++refused;
         }

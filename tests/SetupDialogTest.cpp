@@ -6,30 +6,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-void Click(VellantSetup& setup, UINT id) {
-    ::SendMessageA(setup.m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(setup.DlgItem(id)));
-}
-
-int Check(VellantSetup& setup, UINT id) {
-    return static_cast<int>(::SendMessageA(setup.DlgItem(id), BM_GETCHECK, 0, 0));
-}
-
-void Choose(VellantSetup& setup, int line) {
-    ::SendMessageA(setup.DlgItem(kIdConfigList), CB_SETCURSEL, line, 0);
-    ::SendMessageA(setup.m_hWnd, WM_COMMAND, MAKEWPARAM(kIdConfigList, CBN_SELENDOK),
-                   reinterpret_cast<LPARAM>(setup.DlgItem(kIdConfigList)));
-}
-
-std::string ListItem(VellantSetup& setup, UINT list, int i) {
-    char text[512] = {0};
-    ::SendMessageA(setup.DlgItem(list), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-int ListCount(VellantSetup& setup, UINT list) {
-    return static_cast<int>(::SendMessageA(setup.DlgItem(list), CB_GETCOUNT, 0, 0));
-}
-
 class SetupDialog : public ::testing::Test {
 protected:
     void SetUp() override { SetVellantConfig(&settings, nullptr); }
@@ -39,6 +15,23 @@ protected:
         SetFolderPickerHook(nullptr);
     }
     bool Open() { return setup.Create(kSetupDialogTemplate) != FALSE; }
+    LRESULT Send(UINT id, UINT message, WPARAM w = 0, LPARAM l = 0) {
+        return ::SendMessageA(setup.DlgItem(id), message, w, l);
+    }
+    void Notify(UINT id, WORD code) {
+        ::SendMessageA(setup.m_hWnd, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(setup.DlgItem(id)));
+    }
+    void Click(UINT id) { Notify(id, BN_CLICKED); }
+    LRESULT Check(UINT id) { return Send(id, BM_GETCHECK); }
+    void Choose(int line) {
+        Send(kIdConfigList, CB_SETCURSEL, line);
+        Notify(kIdConfigList, CBN_SELENDOK);
+    }
+    std::string ListItem(UINT list, int i) {
+        char text[512] = {0};
+        Send(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
 
     RegistrySandbox registry;
     TempFolder temp;
@@ -52,25 +45,25 @@ TEST_F(SetupDialog, MillFilesThatDisagreeShowIndeterminate) {
     mcam9.AddCfg("a.cfg", SampleCfg(kMillLine, " QTX_V2"));
     mcam9.AddCfg("b.cfg", SampleCfg(kMillLine));
     ASSERT_TRUE(Open());
-    ASSERT_EQ(ListCount(setup, kIdConfigList), 2);
-    EXPECT_EQ(ListItem(setup, kIdConfigList, 0).substr(0, 11), "Mill9 -- a.");
-    EXPECT_EQ(Check(setup, kIdEditor), BST_INDETERMINATE);
-    EXPECT_EQ(Check(setup, kIdToolbar), BST_UNCHECKED);
-    EXPECT_EQ(Check(setup, kIdAllMill), BST_CHECKED);
-    EXPECT_EQ(ListItem(setup, kIdSelectList, 0), "Mastercam");
-    EXPECT_EQ(::SendMessageA(setup.DlgItem(kIdSelectList), CB_GETCURSEL, 0, 0), 0);
+    ASSERT_EQ(Send(kIdConfigList, CB_GETCOUNT), 2);
+    EXPECT_EQ(ListItem(kIdConfigList, 0).substr(0, 11), "Mill9 -- a.");
+    EXPECT_EQ(Check(kIdEditor), BST_INDETERMINATE);
+    EXPECT_EQ(Check(kIdToolbar), BST_UNCHECKED);
+    EXPECT_EQ(Check(kIdAllMill), BST_CHECKED);
+    EXPECT_EQ(ListItem(kIdSelectList, 0), "Mastercam");
+    EXPECT_EQ(Send(kIdSelectList, CB_GETCURSEL), 0);
 
-    Click(setup, kIdEditor);  // indeterminate becomes unchecked
-    EXPECT_EQ(Check(setup, kIdEditor), BST_UNCHECKED);
-    Click(setup, kIdEditor);
-    EXPECT_EQ(Check(setup, kIdEditor), BST_CHECKED);
+    Click(kIdEditor);  // indeterminate becomes unchecked
+    EXPECT_EQ(Check(kIdEditor), BST_UNCHECKED);
+    Click(kIdEditor);
+    EXPECT_EQ(Check(kIdEditor), BST_CHECKED);
 }
 
 TEST_F(SetupDialog, IndeterminateThenCommitTurnsTheOptionOff) {
     const std::string a = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine, " QTX_V2"));
     mcam9.AddCfg("b.cfg", SampleCfg(kMillLine));
     ASSERT_TRUE(Open());
-    ASSERT_EQ(Check(setup, kIdEditor), BST_INDETERMINATE);
+    ASSERT_EQ(Check(kIdEditor), BST_INDETERMINATE);
     setup.Commit();
     for (const McConfigFile& record : probe.Records()) EXPECT_FALSE(record.installed[kEditor]);
     EXPECT_NE(ReadFileText(a).find("851. NC editor?pfe32"), std::string::npos);
@@ -82,11 +75,11 @@ TEST_F(SetupDialog, NoMillFileLeavesMillScopeDisabled) {
     EXPECT_FALSE(::IsWindowEnabled(setup.DlgItem(kIdAllMill)));
     EXPECT_TRUE(::IsWindowEnabled(setup.DlgItem(kIdAllLathe)));
     EXPECT_FALSE(::IsWindowEnabled(setup.DlgItem(kIdAllWire)));
-    EXPECT_EQ(Check(setup, kIdEditor), BST_UNCHECKED);  // the template's state: no scope ran
-    Click(setup, kIdAllLathe);
-    ::SendMessageA(setup.DlgItem(kIdAllLathe), BM_SETCHECK, BST_CHECKED, 0);
-    Click(setup, kIdAllLathe);
-    EXPECT_EQ(Check(setup, kIdEditor), BST_CHECKED);
+    EXPECT_EQ(Check(kIdEditor), BST_UNCHECKED);  // the template's state: no scope ran
+    Click(kIdAllLathe);
+    Send(kIdAllLathe, BM_SETCHECK, BST_CHECKED);
+    Click(kIdAllLathe);
+    EXPECT_EQ(Check(kIdEditor), BST_CHECKED);
 }
 
 TEST_F(SetupDialog, ChoosingAFileListsItsToolbarAndEditsOneRecord) {
@@ -95,18 +88,18 @@ TEST_F(SetupDialog, ChoosingAFileListsItsToolbarAndEditsOneRecord) {
     mcam9.AddCfg("a.cfg", buttons);
     mcam9.AddCfg("b.cfg", SampleCfg(kMillLine));
     ASSERT_TRUE(Open());
-    Choose(setup, 0);
-    ASSERT_EQ(ListCount(setup, kIdToolbarList), 5);
-    EXPECT_EQ(ListItem(setup, kIdToolbarList, 0), "(B1): a");
-    EXPECT_EQ(ListItem(setup, kIdToolbarList, 4), "(B5): e");
-    EXPECT_EQ(Check(setup, kIdSingleConfig), BST_CHECKED);
-    EXPECT_EQ(Check(setup, kIdAllMill), BST_UNCHECKED);
-    Click(setup, kIdEditor);
+    Choose(0);
+    ASSERT_EQ(Send(kIdToolbarList, CB_GETCOUNT), 5);
+    EXPECT_EQ(ListItem(kIdToolbarList, 0), "(B1): a");
+    EXPECT_EQ(ListItem(kIdToolbarList, 4), "(B5): e");
+    EXPECT_EQ(Check(kIdSingleConfig), BST_CHECKED);
+    EXPECT_EQ(Check(kIdAllMill), BST_UNCHECKED);
+    Click(kIdEditor);
     EXPECT_TRUE(probe.Records()[0].wanted[kEditor]);
     EXPECT_FALSE(probe.Records()[1].wanted[kEditor]);
-    Click(setup, kIdSingleConfig);
+    Click(kIdSingleConfig);
     EXPECT_FALSE(::IsWindowEnabled(setup.DlgItem(kIdEditor)));
-    EXPECT_EQ(Check(setup, kIdEditor), BST_UNCHECKED);
+    EXPECT_EQ(Check(kIdEditor), BST_UNCHECKED);
     EXPECT_TRUE(probe.Records()[0].wanted[kEditor]);
 }
 
@@ -120,13 +113,13 @@ TEST_F(SetupDialog, AddingAFolderSelectsItsLastFile) {
     pickedFolder = own.Path();
     SetFolderPickerHook(PickFolder);
     ASSERT_TRUE(Open());
-    Click(setup, kIdAddFolder);
+    Click(kIdAddFolder);
     ASSERT_EQ(probe.Records().size(), 2u);
     EXPECT_EQ(probe.Records()[1].version, 0);
-    EXPECT_EQ(::SendMessageA(setup.DlgItem(kIdConfigList), CB_GETCURSEL, 0, 0), 1);
-    EXPECT_EQ(ListItem(setup, kIdConfigList, 1), "Mill -- " + (own / "mine.cfg"));
-    EXPECT_EQ(Check(setup, kIdLastScope), BST_CHECKED);
-    EXPECT_EQ(Check(setup, kIdEditor), BST_CHECKED);
+    EXPECT_EQ(Send(kIdConfigList, CB_GETCURSEL), 1);
+    EXPECT_EQ(ListItem(kIdConfigList, 1), "Mill -- " + (own / "mine.cfg"));
+    EXPECT_EQ(Check(kIdLastScope), BST_CHECKED);
+    EXPECT_EQ(Check(kIdEditor), BST_CHECKED);
     // The template's radio groups show one choice each.
     int checkedInGroup = 0;
     for (HWND control = ::GetWindow(setup.m_hWnd, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
@@ -137,7 +130,7 @@ TEST_F(SetupDialog, AddingAFolderSelectsItsLastFile) {
         EXPECT_LE(checkedInGroup, 1) << ::GetDlgCtrlID(control);
     }
     pickedFolder = "";  // cancelled: nothing changes
-    Click(setup, kIdAddFolder);
+    Click(kIdAddFolder);
     EXPECT_EQ(probe.Records().size(), 2u);
 }
 
@@ -147,7 +140,7 @@ TEST_F(SetupDialog, DisabledOptionBoxShowsItsToolTip) {
     mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
     ASSERT_TRUE(Open());
     ::SetWindowPos(setup.m_hWnd, HWND_TOPMOST, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-    Click(setup, kIdSingleConfig);
+    Click(kIdSingleConfig);
     HWND editor = setup.DlgItem(kIdEditor);
     ASSERT_FALSE(::IsWindowEnabled(editor));
     HWND tips = setup.ToolTipWindow();
@@ -176,23 +169,17 @@ TEST_F(SetupDialog, ToolTipsCanBeSwitchedOff) {
 TEST(SetupDialogToolTips, LongTextsAreCutAndUnnumberedControlsShowNothing) {
     TTDialog dialog(30000, nullptr);
     ASSERT_TRUE(dialog.Create(30000u));
-    TOOLTIPTEXTA request = {};
-    request.hdr.hwndFrom = dialog.ToolTipWindow();
-    request.hdr.code = TTN_NEEDTEXTA;
-    request.uFlags = TTF_IDISHWND;
-    request.hdr.idFrom = reinterpret_cast<UINT_PTR>(::GetDlgItem(dialog.m_hWnd, 30010));
-    ::SendMessageA(dialog.m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
-    ASSERT_NE(request.lpszText, nullptr);
-    EXPECT_EQ(std::string(request.lpszText), std::string(511, 'L'));
-    TOOLTIPTEXTA none = {};
-    none.hdr.hwndFrom = dialog.ToolTipWindow();
-    none.hdr.code = TTN_NEEDTEXTA;
-    none.uFlags = TTF_IDISHWND;
+    const auto tip = [&dialog](HWND control) {
+        TOOLTIPTEXTA request = {};
+        request.hdr = {dialog.ToolTipWindow(), reinterpret_cast<UINT_PTR>(control), TTN_NEEDTEXTA};
+        request.uFlags = TTF_IDISHWND;
+        ::SendMessageA(dialog.m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
+        return request.lpszText ? std::string(request.lpszText) : std::string("(none)");
+    };
+    EXPECT_EQ(tip(::GetDlgItem(dialog.m_hWnd, 30010)), std::string(511, 'L'));
     HWND unnumbered = ::FindWindowExA(dialog.m_hWnd, nullptr, "Static", "no id");
     ASSERT_NE(unnumbered, nullptr);
-    none.hdr.idFrom = reinterpret_cast<UINT_PTR>(unnumbered);
-    ::SendMessageA(dialog.m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&none));
-    EXPECT_EQ(none.lpszText, nullptr);
+    EXPECT_EQ(tip(unnumbered), "(none)");
     LOGFONTA font = {};
     ASSERT_TRUE(dialog.DialogFont().GetLogFont(&font));
     EXPECT_STREQ(font.lfFaceName, "System");

@@ -3,8 +3,6 @@
 #include "settings/Storage.h"
 #include <gtest/gtest.h>
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 std::unique_ptr<FileStorage> Open(const std::string& path, DWORD access = GENERIC_READ | GENERIC_WRITE,
@@ -12,11 +10,16 @@ std::unique_ptr<FileStorage> Open(const std::string& path, DWORD access = GENERI
     return std::make_unique<FileStorage>(path.c_str(), FILE_ATTRIBUTE_NORMAL, access, disposition);
 }
 
-TEST(FileStorage, ReadPastEndReadsNothing) {
+class Streams : public ::testing::Test {
+protected:
     TempFolder temp;
+};
+
+// A read past the end reads nothing and says so; a read-only stream refuses writes; a file that
+// cannot be opened is named in the failure.
+TEST_F(Streams, ReadPastEndReadsNothing) {
     WriteFileText(temp / "f", "abcdef");
     auto s = Open(temp / "f", GENERIC_READ, OPEN_EXISTING);
-    EXPECT_TRUE(s->ReadOnly());
     ASSERT_TRUE(s->Seek(4, 0));
     int word = 77;
     EXPECT_EQ(s->Read(word), 0);
@@ -28,12 +31,18 @@ TEST(FileStorage, ReadPastEndReadsNothing) {
     char two[2];
     EXPECT_TRUE(s->ReadBytes(two, 2));
     EXPECT_EQ(std::string(two, 2), "ab");
-    EXPECT_EQ(s->Write(5), 0);  // read-only
+    EXPECT_EQ(s->Write(5), 0);
     EXPECT_EQ(ReadFileText(temp / "f"), "abcdef");
+    try {
+        Open(temp / "missing.qrv", GENERIC_READ, OPEN_EXISTING);
+        FAIL();
+    } catch (const QRVException& failure) {
+        EXPECT_EQ(std::string(failure.FullText()).find("Invalid file.\nFile: "), 0u);
+        EXPECT_NE(std::string(failure.FullText()).find("missing.qrv"), std::string::npos);
+    }
 }
 
-TEST(FileStorage, TypedWordsAreLittleEndian) {
-    TempFolder temp;
+TEST_F(Streams, TypedWordsAreLittleEndian) {
     {
         auto s = Open(temp / "w.qrv");
         *s << 0x01020304 << 1.5 << 'z' << true << static_cast<unsigned long>(0xA0B0C0D0) << 7LL;
@@ -53,8 +62,7 @@ TEST(FileStorage, TypedWordsAreLittleEndian) {
     EXPECT_EQ(s->Error(), kStorageOk);
 }
 
-TEST(FileStorage, WritesCrossingWindowsLandContiguously) {
-    TempFolder temp;
+TEST_F(Streams, WritesCrossingWindowsLandContiguously) {
     std::vector<char> pattern(200000);
     for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<char>(i * 7 + i / 256);
     {
@@ -87,8 +95,7 @@ TEST(FileStorage, WritesCrossingWindowsLandContiguously) {
     EXPECT_EQ(ReadFileText(temp / "big.qrv").substr(0, fill.size()), std::string(fill.begin(), fill.end()));
 }
 
-TEST(FileStorage, OverwriteInsideAndSeekRules) {
-    TempFolder temp;
+TEST_F(Streams, OverwriteInsideAndSeekRules) {
     auto s = Open(temp / "s.qrv");
     ASSERT_TRUE(s->WriteBytes("0123456789", 10));
     ASSERT_TRUE(s->Seek(3, 0));
@@ -110,8 +117,7 @@ TEST(FileStorage, OverwriteInsideAndSeekRules) {
     EXPECT_EQ(bytes.back(), 'x');
 }
 
-TEST(FileStorage, ScatteredWritesInOneWindow) {
-    TempFolder temp;
+TEST_F(Streams, ScatteredWritesInOneWindow) {
     auto s = Open(temp / "p.qrv");
     ASSERT_TRUE(s->Seek(100, 0));
     ASSERT_TRUE(s->WriteBytes("late", 4));
@@ -129,8 +135,7 @@ TEST(FileStorage, ScatteredWritesInOneWindow) {
 
 // A write the file system refuses fails that write (or the flush that carries it) and
 // every later one, so that no file is finished with a hole in it.
-TEST(FileStorage, RefusedWritesAreSticky) {
-    TempFolder temp;
+TEST_F(Streams, RefusedWritesAreSticky) {
     const std::vector<char> bytes(200000, 'b');
     for (int failing : {1, 2, 3}) {
         auto s = Open(temp / ("full" + std::to_string(failing) + ".qrv"));
@@ -149,8 +154,7 @@ TEST(FileStorage, RefusedWritesAreSticky) {
     }
 }
 
-TEST(FileStorage, SetLengthAndStreamCopies) {
-    TempFolder temp;
+TEST_F(Streams, SetLengthAndStreamCopies) {
     auto a = Open(temp / "a.qrv");
     ASSERT_TRUE(a->WriteBytes("hello world", 11));
     ASSERT_TRUE(a->SetLength(5));
@@ -164,14 +168,4 @@ TEST(FileStorage, SetLengthAndStreamCopies) {
     EXPECT_EQ(ReadFileText(temp / "b.qrv"), ">hello");
 }
 
-TEST(FileStorage, OpenFailureNamesTheFile) {
-    TempFolder temp;
-    try {
-        Open(temp / "missing.qrv", GENERIC_READ, OPEN_EXISTING);
-        FAIL();
-    } catch (const QRVException& failure) {
-        EXPECT_EQ(std::string(failure.FullText()).find("Invalid file.\nFile: "), 0u);
-        EXPECT_NE(std::string(failure.FullText()).find("missing.qrv"), std::string::npos);
-    }
-}
 }  // namespace

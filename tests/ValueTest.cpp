@@ -2,9 +2,6 @@
 #include "settings/Storage.h"
 #include "settings/Value.h"
 #include <gtest/gtest.h>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 // Writes a value to a file and gives back its bytes.
@@ -27,21 +24,15 @@ Value ReadBack(const std::string& bytes, const TempFolder& temp) {
 
 std::string Word(uint32_t w) { return std::string(reinterpret_cast<const char*>(&w), 4); }
 
-TEST(Value, TextForms) {
-    EXPECT_STREQ(Value().Text(), "No Value");
-    EXPECT_STREQ(Value::Illegal().Text(), "Illegal Value");
-    EXPECT_STREQ(Value(true).Text(), "True");
-    EXPECT_STREQ(Value(42).Text(), "42");
-    EXPECT_STREQ(Value(1.0).Text(), "1.");
-    EXPECT_STREQ(Value(0.25).Text(), "0.25");
-    EXPECT_STREQ(Value("abc").Text(), "abc");
-    EXPECT_STREQ(Value(new ValueList).Text(), "List");
-    EXPECT_STREQ(Value(static_cast<const void*>("xyz"), 3u).Text(), "No Value");
-    StrPP into;
-    EXPECT_STREQ(Value(-7).TextInto(into), "-7");
+Value ListOf(std::initializer_list<Value> items) {
+    ValueList* list = new ValueList;
+    for (const Value& item : items) list->Append(item);
+    return Value(list);
 }
 
-TEST(Value, StorageLayouts) {
+// Each type's layout: its type word (0x400 marks a copy), then its words or counted bytes; what is
+// read back is what was written, a copy's flag included.
+TEST(Value, StorageLayoutsRoundTrip) {
     TempFolder temp;
     EXPECT_EQ(Stored(Value(), temp), Word(0x80));
     EXPECT_EQ(Stored(Value(5), temp), Word(0x83) + Word(5));
@@ -50,38 +41,21 @@ TEST(Value, StorageLayouts) {
     EXPECT_EQ(Stored(Value("hi"), temp), Word(0x85) + Word(2) + "hi");
     EXPECT_EQ(Stored(Value(0x3FF00000u, 0x40000000u), temp), Word(0x84) + Word(0x3FF00000) + Word(0x40000000));
     EXPECT_EQ(Stored(Value(static_cast<const void*>("\x01\x02"), 2u), temp), Word(0x87) + Word(2) + "\x01\x02");
-    ValueList* list = new ValueList;
-    list->Append(Value(1));
-    list->Append(Value("a"));
-    EXPECT_EQ(Stored(Value(list), temp), Word(0x86) + Word(2) + Word(0x483) + Word(1) + Word(0x485) + Word(1) + "a");
+    EXPECT_EQ(Stored(ListOf({Value(1), Value("a")}), temp),
+              Word(0x86) + Word(2) + Word(0x483) + Word(1) + Word(0x485) + Word(1) + "a");
     const Value two = ReadBack(Word(0x82) + Word(2), temp);  // a Bool word other than 1
     EXPECT_STREQ(two.Text(), "False");
     EXPECT_EQ(Stored(two, temp), Word(0x482) + Word(2));
-}
-
-TEST(Value, CopiesCarryTheFlagAndRoundTrip) {
-    TempFolder temp;
     const Value plain("text");
     EXPECT_EQ(plain.TypeWord(), 0x85u);
-    const Value copy(plain);
-    EXPECT_EQ(copy.TypeWord(), 0x485u);
-    const Value back = ReadBack(Stored(copy, temp), temp);
+    const Value back = ReadBack(Stored(Value(plain), temp), temp);
     EXPECT_EQ(back.TypeWord(), 0x485u);
     EXPECT_STREQ(back.String(), "text");
-    ValueList* inner = new ValueList;
-    inner->Append(Value(2.5));
-    ValueList* outer = new ValueList;
-    outer->Append(Value(inner));
-    outer->Append(Value("z"));
-    const Value nested(outer);
-    const Value again = ReadBack(Stored(nested, temp), temp);
-    ASSERT_EQ(again.Type(), kList);
+    const Value again = ReadBack(Stored(ListOf({ListOf({Value(2.5)}), Value("")}), temp), temp);
     ASSERT_EQ(again.List()->Count(), 2);
     EXPECT_EQ(again.List()->At(0).List()->At(0).Real(), 2.5);
-    EXPECT_STREQ(again.List()->At(1).String(), "z");
-    const Value empty = ReadBack(Stored(Value(""), temp), temp);
-    EXPECT_EQ(empty.Type(), kString);
-    EXPECT_STREQ(empty.String(), "");
+    EXPECT_EQ(again.List()->At(1).Type(), kString);
+    EXPECT_STREQ(again.List()->At(1).String(), "");
 }
 
 TEST(Value, DamagedStorageRaises) {
@@ -128,7 +102,8 @@ TEST(Value, DeepAndLongListsRoundTrip) {
     EXPECT_EQ(flatBack.List()->At(12345).TypeWord(), 0x483u);
 }
 
-TEST(Value, ComparisonsFollowTheLeftType) {
+// An operator works in the left operand's type; a missing right operand gives no value, or marks a text.
+TEST(Value, OperatorsFollowTheLeftType) {
     EXPECT_FALSE((Value(3) < Value(3.9)).IsTrue());
     EXPECT_TRUE((Value(3.9) > Value(3)).IsTrue());
     EXPECT_TRUE((Value(3) == Value(3.9)).IsTrue());
@@ -146,22 +121,12 @@ TEST(Value, ComparisonsFollowTheLeftType) {
     EXPECT_EQ((Value(1.5) < Value()).Type(), kNone);
     EXPECT_EQ((Value(1.5) < Value()).TypeWord(), 0x480u);
     EXPECT_EQ((Value(1) == Value(1)).TypeWord(), 0x482u);
-}
-
-TEST(Value, ListsCompareElementByElement) {
-    ValueList* a = new ValueList;
-    a->Append(Value(1));
-    a->Append(Value(2));
-    ValueList* b = new ValueList;
-    b->Append(Value(1));
-    b->Append(Value(3));
-    const Value left(a), right(b);
+    // Lists compare element by element; a single value is wrapped: [1] is shorter than [1, 3].
+    const Value left = ListOf({Value(1), Value(2)}), right = ListOf({Value(1), Value(3)});
     EXPECT_TRUE((left < right).IsTrue());
     EXPECT_FALSE((left == right).IsTrue());
-    EXPECT_TRUE((Value(1) < right).IsTrue());  // wrapped: [1] is shorter than [1, 3]
-}
+    EXPECT_TRUE((Value(1) < right).IsTrue());
 
-TEST(Value, Arithmetic) {
     EXPECT_STREQ((Value("n=") + Value(4)).String(), "n=4");
     EXPECT_STREQ((Value("x") + Value(0.5)).String(), "x0.5");
     EXPECT_STREQ((Value("x") - Value()).String(), "x Uninitialized ");
@@ -174,9 +139,7 @@ TEST(Value, Arithmetic) {
     EXPECT_EQ((Value(7) - Value(2)).TypeWord(), 0x483u);
     const Value sum(Value(1) + Value(2));
     EXPECT_EQ((sum + (Value(10) + Value(20))).Word(), 33);
-}
 
-TEST(Value, Logic) {
     EXPECT_EQ((Value(true) && Value("True")).Word(), 1);
     EXPECT_EQ((Value(true) && Value(0)).Word(), 0);
     EXPECT_EQ((Value(false) || Value(1.0)).Word(), 1);
@@ -185,23 +148,23 @@ TEST(Value, Logic) {
     EXPECT_STREQ((Value("s") || Value()).String(), "s Uninitialized ");
 }
 
-TEST(Value, AssignmentAndClear) {
+// An assignment takes the new type with the flag; the source may live inside the target.
+TEST(Value, AssignmentAndTexts) {
     Value v("text");
     v = 3;
     EXPECT_EQ(v.TypeWord(), 0x483u);
     v = 2.5;
     EXPECT_EQ(v.TypeWord(), 0x484u);
-    v = Value("again");
-    EXPECT_STREQ(v.String(), "again");
     v.Clear();
     EXPECT_EQ(v.TypeWord(), 0x480u);
-    ErrorValue::Shared().Clear();
-    EXPECT_EQ(ErrorValue::Shared().TypeWord(), 0x480u);
-    ValueList* self = new ValueList;
-    self->Append(Value(1));
-    Value holder(self);
-    holder = holder.List()->At(0);  // the source lives inside the target
+    Value holder = ListOf({Value(1)});
+    holder = holder.List()->At(0);
     EXPECT_EQ(holder.Word(), 1);
+    EXPECT_STREQ(Value(1.0).Text(), "1.");
+    EXPECT_STREQ(ListOf({}).Text(), "List");
+    EXPECT_STREQ(Value(static_cast<const void*>("xyz"), 3u).Text(), "No Value");
+    StrPP into;
+    EXPECT_STREQ(Value(-7).TextInto(into), "-7");
 }
 
 // The plain recursive quicksort over the Value operators: the order the sort must give.
@@ -267,13 +230,17 @@ TEST(Value, SortsAscendingAndDescending) {
     EXPECT_EQ(words.At(9).Type(), kNone);  // outside the list: the placeholder
 }
 
+std::string Formatted(double number, const NumberFormat& format) {
+    Value v(number);
+    v.SetFormat(format);
+    return v.Text().Text();
+}
+
 TEST(Value, NumberFormats) {
     NumberFormat implied;
     implied.impliedDecimals = 3;
     implied.pattern = NumberFormat::PatternFor(3);
-    Value r(1.2346);
-    r.SetFormat(implied);
-    EXPECT_STREQ(r.Text(), "1235");
+    EXPECT_EQ(Formatted(1.2346, implied), "1235");
     NumberFormat padded;
     padded.leadingZeros = true;
     padded.minIntegerDigits = 3;
@@ -281,16 +248,9 @@ TEST(Value, NumberFormats) {
     padded.minFractionDigits = 4;
     padded.pattern = "%.2f";
     padded.decimalComma = true;
-    Value p(-2.5);
-    p.SetFormat(padded);
-    EXPECT_STREQ(p.Text(), "-002,5000");
-    NumberFormat plain;
-    Value small(0.5);
-    small.SetFormat(plain);
-    EXPECT_STREQ(small.Text(), ".5");
-    Value zero(0.0);
-    zero.SetFormat(plain);
-    EXPECT_STREQ(zero.Text(), "0.");
+    EXPECT_EQ(Formatted(-2.5, padded), "-002,5000");
+    EXPECT_EQ(Formatted(0.5, NumberFormat()), ".5");
+    EXPECT_EQ(Formatted(0.0, NumberFormat()), "0.");
     NumberFormat relative;
     relative.relative = true;
     relative.pattern = "%.1f";

@@ -6,6 +6,11 @@ class VellantSetupProbe {
 public:
     explicit VellantSetupProbe(VellantSetup& setup) : s(setup) {}
     std::vector<McConfigFile>& Records() { return s.m_configFiles; }
+    const McConfigFile* Find(const std::string& path) {
+        for (const McConfigFile& record : s.m_configFiles)
+            if (_stricmp(record.path, path.c_str()) == 0) return &record;
+        return nullptr;
+    }
     PathString SourcePath() { return s.GetDLLSourcePath(); }
     PathString CompanionPath() { return s.GetQTX2CAMPath(); }
     void Scan() { s.GetCFGFiles(); }
