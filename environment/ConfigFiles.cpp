@@ -17,12 +17,7 @@ bool FolderExists(const CString& folder) { return ValidatePath(StrPP(folder), fa
 // The program's own User folder serves when a file can be made in it.
 bool Writable(const PathString& folder) {
     if (!FolderExists(folder)) return false;
-    const PathString probe = folder + "temp.tmp";
-    if (!ScopedHandle(::CreateFileA(probe, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr)))
-        return false;
-    ::DeleteFileA(probe);
-    return true;
+    return CanCreateFileAt(folder + "temp.tmp");
 }
 
 CString AppDataFolder() {

@@ -1,4 +1,5 @@
 #include "foundation/SECFileSystem.h"
+#include "foundation/FileUtils.h"
 #include "foundation/Owners.h"
 #include <algorithm>
 #include <cstring>
@@ -262,12 +263,7 @@ ULONGLONG SECFileSystem::GetTotalSpace64(const CString& path) const {
 }
 
 bool SECFileSystem::IsReadOnly(const CString& folder) const {
-    const CString probe = AppendPaths(folder, "xxxxtest.999");
-    {
-        ScopedHandle test = OpenFile(probe, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
-        if (!test.Valid()) return true;
-    }
-    return !::DeleteFileA(probe);
+    return !CanCreateFileAt(AppendPaths(folder, "xxxxtest.999"));
 }
 
 bool SECFileSystem::RenameFile(const CString& from, const CString& to) const {

@@ -19,8 +19,11 @@ protected:
     const std::string program = "Prog" + std::to_string(::GetCurrentProcessId()) + std::to_string(::GetTickCount());
 };
 
+// A file of the probe's name is the user's: it is left as it was.
 TEST_F(FolderLayout, WritableUserFolderIsUsed) {
+    WriteFileText(host / "User\\temp.tmp", "kept");
     ConfigFiles layout(program.c_str(), Folder());
+    EXPECT_EQ(ReadFileText(host / "User\\temp.tmp"), "kept");
     EXPECT_EQ(std::string(layout.UserFolder()), host / "User");
     EXPECT_FALSE(PathExists(AppData() + "\\Quillmere Designs\\" + program));
     for (const char* sub : {"Stock", "Machine", "Macro", "Tool Library", "Controls", "Temp"})

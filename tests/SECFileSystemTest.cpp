@@ -83,7 +83,9 @@ TEST_F(FileSystem, FileChanges) {
     ULONGLONG size = 0;
     EXPECT_TRUE(fs.GetFileSize((temp / "copy").c_str(), size));
     EXPECT_EQ(size, 4u);
+    WriteFileText(temp / "xxxxtest.999", "kept");
     EXPECT_FALSE(fs.IsReadOnly(temp.Path().c_str()));
+    EXPECT_EQ(ReadFileText(temp / "xxxxtest.999"), "kept");
     EXPECT_TRUE(fs.IsReadOnly((temp / "missing").c_str()));
     EXPECT_TRUE(fs.DeleteFiles((temp / "t*").c_str()));
     EXPECT_FALSE(fs.FileExists((temp / "two").c_str()));
