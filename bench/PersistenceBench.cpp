@@ -1,6 +1,7 @@
 // Save and load of a settings store with 10^6 entries beside a plain program writing
 // the same bytes, and 64 MiB through FileStorage beside raw WriteFile and ReadFile.
 // Each figure is the best of a few rounds in this one run; the ratios are what count.
+#include "foundation/Owners.h"
 #include "settings/ProgramConfiguration.h"
 #include "settings/Storage.h"
 #include <windows.h>
@@ -35,12 +36,11 @@ std::string TempPath(const char* name) {
 
 std::vector<char> FileBytes(const std::string& path) {
     std::vector<char> bytes;
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    bytes.resize(::GetFileSize(file, nullptr));
+    ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return bytes;
+    bytes.resize(::GetFileSize(file.Get(), nullptr));
     DWORD read = 0;
-    if (!bytes.empty()) ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    ::CloseHandle(file);
+    if (!bytes.empty()) ::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
     return bytes;
 }
 
@@ -54,17 +54,18 @@ void Require(bool ok, const char* what) {
 // pieces to a temporary sibling, flushed to disk, then moved over the file.
 void PlainSave(const std::string& path, const std::vector<char>& bytes, bool durable) {
     const std::string temporary = path + ".tmp";
-    HANDLE file =
-        ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    Require(file != INVALID_HANDLE_VALUE, "plain create");
+    ScopedHandle file(
+        ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Require(file.Valid(), "plain create");
     for (size_t done = 0; done < bytes.size();) {
         const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
         DWORD written = 0;
-        Require(::WriteFile(file, bytes.data() + done, piece, &written, nullptr) && written == piece, "plain write");
+        Require(::WriteFile(file.Get(), bytes.data() + done, piece, &written, nullptr) && written == piece,
+                "plain write");
         done += piece;
     }
-    if (durable) Require(::FlushFileBuffers(file), "plain flush");
-    ::CloseHandle(file);
+    if (durable) Require(::FlushFileBuffers(file.Get()), "plain flush");
+    file.Reset();
     Require(::MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
             "plain move");
 }
@@ -124,18 +125,17 @@ void BenchStream(uint32_t chunk) {
         for (uint32_t done = 0; done < total; done += chunk) Require(in.ReadBytes(buffer.data(), chunk), "read");
     });
     const double rawWrite = Best([&]() {
-        HANDLE file = ::CreateFileA(rawPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ScopedHandle file(::CreateFileA(rawPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         DWORD written = 0;
         for (uint32_t done = 0; done < total; done += chunk)
-            Require(::WriteFile(file, buffer.data(), chunk, &written, nullptr) && written == chunk, "raw write");
-        ::CloseHandle(file);
+            Require(::WriteFile(file.Get(), buffer.data(), chunk, &written, nullptr) && written == chunk, "raw write");
     });
     const double rawRead = Best([&]() {
-        HANDLE file = ::CreateFileA(rawPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ScopedHandle file(
+            ::CreateFileA(rawPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         DWORD got = 0;
         for (uint32_t done = 0; done < total; done += chunk)
-            Require(::ReadFile(file, buffer.data(), chunk, &got, nullptr) && got == chunk, "raw read");
-        ::CloseHandle(file);
+            Require(::ReadFile(file.Get(), buffer.data(), chunk, &got, nullptr) && got == chunk, "raw read");
     });
     std::printf(
         "stream: 64 MiB in %u-byte pieces: write %.0f MiB/s (%.0f%% of raw WriteFile, %.0f MiB/s), "
