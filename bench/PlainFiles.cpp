@@ -1,19 +1,44 @@
-// The plain program the installer is measured against: it reads, or copies with
-// CopyFileA, every configuration file of a folder, and nothing else.
-//   plain-files read|copy <folder>
+// The plain program the installer is measured against: it reads, copies with CopyFileA,
+// or copies safely (read, write a sibling, flush it to disk, move it into place: the I/O
+// of a safe rewrite) every configuration file of a folder, and nothing else.
+//   plain-files read|copy|safe-copy <folder>
 #include "foundation/Owners.h"
 #include <windows.h>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
+namespace {
+bool ReadAll(const std::string& path, std::vector<char>& buffer) {
+    ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
+    buffer.resize(::GetFileSize(file.Get(), nullptr));
+    DWORD read = 0;
+    return ::ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) &&
+           read == buffer.size();
+}
+
+bool SafeCopy(const std::string& path, std::vector<char>& buffer) {
+    if (!ReadAll(path, buffer)) return false;
+    const std::string target = path + ".plain";
+    const std::string temporary = target + ".tmp";
+    {
+        ScopedHandle file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        if (!file || !::WriteFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &written, nullptr) ||
+            written != buffer.size() || !::FlushFileBuffers(file.Get()))
+            return false;
+    }
+    return ::MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc != 3 || (std::strcmp(argv[1], "read") != 0 && std::strcmp(argv[1], "copy") != 0)) {
-        std::fprintf(stderr, "usage: plain-files read|copy <folder>\n");
+    const std::string mode = argc == 3 ? argv[1] : "";
+    if (mode != "read" && mode != "copy" && mode != "safe-copy") {
+        std::fprintf(stderr, "usage: plain-files read|copy|safe-copy <folder>\n");
         return 2;
     }
-    const bool copy = std::strcmp(argv[1], "copy") == 0;
     const std::string folder = std::string(argv[2]) + "\\";
     WIN32_FIND_DATAA found;
     FindHandle search(::FindFirstFileA((folder + "*.cfg").c_str(), &found));
@@ -22,16 +47,13 @@ int main(int argc, char** argv) {
     unsigned long long bytes = 0;
     do {
         const std::string path = folder + found.cFileName;
-        if (copy) {
+        if (mode == "copy") {
             if (!::CopyFileA(path.c_str(), (path + ".plain").c_str(), FALSE)) return 1;
+        } else if (mode == "safe-copy") {
+            if (!SafeCopy(path, buffer)) return 1;
         } else {
-            ScopedHandle file(
-                ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-            if (!file) return 1;
-            buffer.resize(::GetFileSize(file.Get(), nullptr));
-            DWORD read = 0;
-            if (!::ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return 1;
-            bytes += read;
+            if (!ReadAll(path, buffer)) return 1;
+            bytes += buffer.size();
         }
     } while (::FindNextFileA(search.Get(), &found));
     std::printf("%llu\n", bytes);
