@@ -1,7 +1,10 @@
 // The scan beside a plain program's read of the same files, in one process and
-// one run: best of a few rounds each, alternated.
+// one run: best of a few rounds each, alternated. A second plain program also reads
+// each file's hook value, as the scan must: the same I/O, files and registry.
 //   scan-bench <folder of the registered Mastercam 9>
 #include "foundation/Owners.h"
+#include "foundation/TextSearch.h"
+#include "installer/RegistryKey.h"
 #include "installer/VellantSetup.h"
 #include <windows.h>
 #include <algorithm>
@@ -19,7 +22,10 @@ double Seconds(void (*work)(const std::string&), const std::string& folder) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void PlainRead(const std::string& folder) {
+void ReadFiles(const std::string& folder, bool withHookValues) {
+    RegistryKey hooks;
+    if (withHookValues)
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, kQtx2camKey, 0, nullptr, 0, KEY_READ, nullptr, hooks.Out(), nullptr);
     WIN32_FIND_DATAA found;
     FindHandle search(::FindFirstFileA((folder + "\\*.cfg").c_str(), &found));
     std::vector<char> buffer;
@@ -29,8 +35,15 @@ void PlainRead(const std::string& folder) {
         buffer.resize(::GetFileSize(file.Get(), nullptr));
         DWORD read = 0;
         ::ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr);
+        if (!hooks) continue;
+        BYTE value[256];
+        DWORD size = sizeof value;
+        ::RegQueryValueExA(hooks.Get(), Lower(folder + "\\" + found.cFileName).c_str(), nullptr, nullptr, value, &size);
     }
 }
+
+void PlainRead(const std::string& folder) { ReadFiles(folder, false); }
+void PlainReadWithHookValues(const std::string& folder) { ReadFiles(folder, true); }
 
 void Scan(const std::string&) {
     VellantSetup setup;
@@ -43,12 +56,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: scan-bench <folder>\n");
         return 2;
     }
-    double read = 1e9, scan = 1e9;
+    double read = 1e9, withValues = 1e9, scan = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         read = std::min(read, Seconds(PlainRead, argv[1]));
+        withValues = std::min(withValues, Seconds(PlainReadWithHookValues, argv[1]));
         scan = std::min(scan, Seconds(Scan, argv[1]));
     }
     std::printf("  plain read   %6.3f s    scan        %6.3f s = %5.2f x   (in one process)\n", read, scan,
                 scan / read);
+    std::printf("  plain read with the hook values %6.3f s:  scan = %5.2f x of it\n", withValues, scan / withValues);
     return 0;
 }
