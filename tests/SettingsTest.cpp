@@ -78,7 +78,6 @@ TEST(Settings, SaveWritesSetsInOrder) {
     store.SelectSet("Metric", false);
     store.SetEntry("Program.Toggle.InchUnits", Value(0));
     ASSERT_EQ(store.Save(path.c_str()), 1);
-    EXPECT_FALSE(PathExists(path + ".tmp"));
     const std::vector<std::string> texts = RecordTexts(path);
     ASSERT_EQ(texts.size(), 10u);
     EXPECT_EQ(texts[0], "\nConfig Set\n");
@@ -241,7 +240,6 @@ TEST(Settings, SetsAndEntries) {
     store.SetEntry("k3", Value(3));
     store.RemoveEntry("k1");
     EXPECT_EQ(store.LookUp("k1", "", v), 0);
-    EXPECT_EQ(v.Type(), kInt);
     store.CopyCurrentToFirst();
     store.SelectSet("default", false);
     EXPECT_EQ(store.LookUp("k1", "", v), 0);
