@@ -78,20 +78,13 @@ TEST_F(CommitTest, ToolbarAndHookDroppedRemovesEverything) {
     EXPECT_FALSE(probe.OpMgrInstalled());
 }
 
-TEST_F(CommitTest, EditorWithoutEditorList) {
-    const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
-    probe.Records() = {Record(cfg, 9, kMill, 0, Bit(kEditor))};
-    Commit();
-    EXPECT_TRUE(PathExists(mcam9 / "common\\editors\\QTX_V2\\QTX_V2.exe"));
-    EXPECT_FALSE(PathExists(mcam9 / "Mill9.txt"));
-    EXPECT_FALSE(PathExists(mcam9 / "Mill9.txt.QTXSave"));
-    EXPECT_NE(ReadFileText(cfg).find("851. NC editor? QTX_V2"), std::string::npos);
-}
-
+// A file that gains the toolbar and loses the editor keeps the state between in its backup; another
+// that gains the editor where there is no editor list gets it without a list being made.
 TEST_F(CommitTest, GainToolbarLoseEditorLeavesMiddleStateInBackup) {
     const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine, " QTX_V2"));
+    const std::string other = mcam9.AddCfg("b.cfg", SampleCfg(kMillLine));
     SetRegText(HKEY_CURRENT_USER, kQtx2camKeyName, "Mastercam Original Editor", " pfe32");
-    probe.Records() = {Record(cfg, 9, kMill, Bit(kEditor), Bit(kToolbar))};
+    probe.Records() = {Record(cfg, 9, kMill, Bit(kEditor), Bit(kToolbar)), Record(other, 9, kMill, 0, Bit(kEditor))};
     Commit();
     const std::string backup = ReadFileText(cfg + ".QTXSave");
     EXPECT_NE(backup.find("gotoqtx*"), std::string::npos);
@@ -99,6 +92,10 @@ TEST_F(CommitTest, GainToolbarLoseEditorLeavesMiddleStateInBackup) {
     const std::string result = ReadFileText(cfg);
     EXPECT_NE(result.find("gotoqtx*"), std::string::npos);
     EXPECT_NE(result.find("851. NC editor? pfe32"), std::string::npos);
+    EXPECT_TRUE(PathExists(mcam9 / "common\\editors\\QTX_V2\\QTX_V2.exe"));
+    EXPECT_FALSE(PathExists(mcam9 / "Mill9.txt"));
+    EXPECT_FALSE(PathExists(mcam9 / "Mill9.txt.QTXSave"));
+    EXPECT_NE(ReadFileText(other).find("851. NC editor? QTX_V2"), std::string::npos);
 }
 
 TEST_F(CommitTest, UserFolderFileCountsForVersion9) {

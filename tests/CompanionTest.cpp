@@ -33,10 +33,7 @@ TEST_F(Companion, InstallStartsAndRemoveSignals) {
         EXPECT_TRUE(folder.empty() || (!PathExists(getOps) && PathExists(trans)));
         EXPECT_TRUE(WaitForCompanionLog("stopped", stopped + 1)) << folder;
     }
-}
-
-// Remove cleans up without a registration; only a non-empty Run value counts as installed.
-TEST_F(Companion, RunValueTellsWhetherInstalled) {
+    // Remove cleans up without a registration; only a non-empty Run value counts as installed.
     WriteFileText(mcam9 / "chooks\\QTXGetOps.dll", "old");
     probe.RemoveOpMgr(mcam9.Folder());
     EXPECT_FALSE(PathExists(mcam9 / "chooks\\QTXGetOps.dll"));

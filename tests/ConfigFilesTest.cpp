@@ -48,10 +48,15 @@ TEST_F(FolderLayout, UnwritableUserFolderMovesToApplicationData) {
     std::filesystem::remove_all(target, ignored);
 }
 
-TEST_F(FolderLayout, NameListsSkipUnderscoresAndSort) {
+// Name lists skip names that start with "_" and are sorted; topics resolve to existing pages; temporary
+// names and folders resolve as asked.
+TEST_F(FolderLayout, NameListsTopicsAndTempNames) {
     for (const char* file : {"Stock\\Bars\\Bar2.stk_xml", "Stock\\Bars\\_old.stk_xml", "Stock\\zeta.stk_xml",
                              "Stock\\Alpha.STK_XML", "Stock\\notes.txt"})
         WriteFileText(host / ("User\\" + std::string(file)), "x");
+    WriteFileText(host / "QTX Help\\Help\\Mastercam Options.htm", "page");
+    WriteFileText(host / "QTX Help\\Printable Docs\\Guide.txt", "guide");
+    WriteFileText(host / "QTX Help\\Info\\About.pdf", "info");
     ConfigFiles layout("Prog", Folder());
     EXPECT_EQ(Items(layout.Stocks()), (std::vector<std::string>{"Alpha", "Bars\\Bar2", "zeta"}));
     const int refills = layout.RefillCount();
@@ -66,23 +71,12 @@ TEST_F(FolderLayout, NameListsSkipUnderscoresAndSort) {
     }
     EXPECT_TRUE(seen);
     EXPECT_GT(layout.RefillCount(), refills);
-}
-
-TEST_F(FolderLayout, TopicsResolveToExistingPages) {
-    WriteFileText(host / "QTX Help\\Help\\Mastercam Options.htm", "page");
-    WriteFileText(host / "QTX Help\\Printable Docs\\Guide.txt", "guide");
-    WriteFileText(host / "QTX Help\\Info\\About.pdf", "info");
-    ConfigFiles layout("Prog", Folder());
     EXPECT_EQ(std::string(layout.GetHelpTopic("Help\\Mastercam%20Options")),
               host / "QTX Help\\Help\\Mastercam Options.htm");
     EXPECT_EQ(std::string(layout.GetHelpTopic("Help\\Missing")), host / "QTX Help\\Help\\Missing");
     EXPECT_EQ(std::string(layout.GetDocumentTopic("Guide")), host / "QTX Help\\Printable Docs\\Guide.txt");
     EXPECT_EQ(Items(layout.InfoDocuments()), std::vector<std::string>{"About"});
     EXPECT_EQ(Items(layout.HelpPages()), std::vector<std::string>{"Help\\Mastercam Options"});
-}
-
-TEST_F(FolderLayout, TempNamesAndFolderResolution) {
-    ConfigFiles layout("Prog", Folder());
     const CString kept = layout.TempFileName("qtx", true);
     EXPECT_TRUE(PathExists(kept.Str()));
     const CString dropped = layout.TempFileName("qtx", false);

@@ -28,7 +28,8 @@ TEST(FileString, SplitsPaths) {
     EXPECT_EQ(longPath.directory.Length(), 5002);
 }
 
-TEST(FileUtils, ExistenceAndSize) {
+// What a file holds, read whole or into a bounded buffer, and what is known of it without reading.
+TEST(FileUtils, ExistenceSizeAndContent) {
     TempFolder temp;
     WriteFileText(temp / "f.bin", "12345");
     EXPECT_TRUE(FileExists((temp / "f.bin").c_str()));
@@ -45,10 +46,7 @@ TEST(FileUtils, ExistenceAndSize) {
     other.dwHighDateTime ^= 1;
     EXPECT_FALSE(FileTimeEquals((temp / "f.bin").c_str(), other));
     EXPECT_FALSE(FileTimeEquals((temp / "none").c_str(), info.ftLastWriteTime));
-}
 
-TEST(FileUtils, WholeFileReading) {
-    TempFolder temp;
     WriteFileText(temp / "empty", "");
     char* data = reinterpret_cast<char*>(1);
     int size = 99;
@@ -106,10 +104,8 @@ TEST(FileUtils, FindFilesFlatAndRecursive) {
     char after[MAX_PATH + 1] = {0};
     ::GetCurrentDirectoryA(MAX_PATH, after);
     EXPECT_STREQ(after, before);
-}
 
-TEST(FileUtils, FindFilesWithEmptyFolderSearchesDriveRoot) {
-    TempFolder temp;
+    // An empty folder searches the root of the current drive.
     const std::string name = "vt_root_" + std::to_string(::GetCurrentProcessId()) + ".cfg";
     WriteFileText("C:\\" + name, "x");
     ::SetCurrentDirectoryA("C:\\windows");
@@ -131,7 +127,6 @@ int RecordQuestion(HWND, const char* text, UINT) {
 // missing one is offered for creation when asked for, and refused otherwise.
 TEST(FileUtils, ValidatePath) {
     TempFolder temp;
-    questions.clear();
     SetMessageBoxHook(RecordQuestion);
     char before[MAX_PATH + 1] = {0};
     ::GetCurrentDirectoryA(MAX_PATH, before);

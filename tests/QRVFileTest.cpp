@@ -23,20 +23,6 @@ protected:
     const std::string path = temp / "f.qrv";
 };
 
-TEST_F(SectionedFile, NewSectionLayout) {
-    {
-        QRVFile file(path.c_str(), "w+");
-        Section* section = file.GetSection(kSectionCreate, 7);
-        ASSERT_NE(section, nullptr);
-        EXPECT_EQ(file.Length(), 272u);
-        EXPECT_EQ(section->Capacity(), 256u);
-        EXPECT_EQ(section->DataStart(), 12u);
-        EXPECT_EQ(file.GetSection(0, 7), section);
-        EXPECT_EQ(file.GetSection(0, 8), nullptr);
-    }
-    EXPECT_EQ(ReadFileText(path), SectionBytes(7, ""));
-}
-
 TEST_F(SectionedFile, FailuresNameTheFile) {
     WriteFileText(temp / "bad.qrv", "NOTQ and more");
     try {
@@ -64,7 +50,7 @@ TEST_F(SectionedFile, FailuresNameTheFile) {
     }
 }
 
-TEST_F(SectionedFile, WritingInsideASectionInserts) {
+TEST_F(SectionedFile, InsertingAndGrowingMoveWhatFollows) {
     {
         QRVFile file(path.c_str(), "w+");
         file.GetSection(kSectionCreate, 1);
@@ -83,9 +69,7 @@ TEST_F(SectionedFile, WritingInsideASectionInserts) {
         EXPECT_EQ(s->Used(), 6u);
     }
     EXPECT_EQ(ReadFileText(path), SectionBytes(1, "ABCDEF"));
-}
-
-TEST_F(SectionedFile, GrowingMovesLaterSectionsAndCloseTrims) {
+    // Growing a section moves the later ones; closing trims the spare room.
     {
         QRVFile file(path.c_str(), "w+");
         Section* a = file.GetSection(kSectionCreate, 1);
@@ -116,25 +100,6 @@ TEST_F(SectionedFile, GrowingMovesLaterSectionsAndCloseTrims) {
     }
 }
 
-TEST_F(SectionedFile, DeleteChecksWhatRemains) {
-    QRVFile file((temp / "del.qrv").c_str(), "w+");
-    Section* s = file.GetSection(kSectionCreate, 1);
-    WriteText(*s, "abc");
-    const uint32_t used = s->Used();
-    s->SetCursor(s->DataStart() + 4);
-    try {
-        s->DeleteBytes(used);
-        FAIL();
-    } catch (const QRVException& failure) {
-        EXPECT_EQ(std::string(failure.heading), "Section delete of " + std::to_string(used) +
-                                                    " bytes failed consistency check.  This file may be corrupted.");
-    }
-    EXPECT_EQ(s->Used(), used);
-    s->Rewind();
-    ASSERT_TRUE(s->DeleteBytes(used));
-    EXPECT_EQ(s->Used(), 0u);
-}
-
 TEST_F(SectionedFile, RecordFramingAndMismatch) {
     {
         QRVFile file(path.c_str(), "w+");
@@ -155,7 +120,8 @@ TEST_F(SectionedFile, RecordFramingAndMismatch) {
     }
 }
 
-TEST_F(SectionedFile, ReplaceRecordResizesInPlace) {
+// A replaced record takes the room it needs; a delete is checked against what the section holds.
+TEST_F(SectionedFile, ReplaceAndDeleteInPlace) {
     {
         QRVFile file(path.c_str(), "w+");
         Section* s = file.GetSection(kSectionCreate, 1);
@@ -176,5 +142,21 @@ TEST_F(SectionedFile, ReplaceRecordResizesInPlace) {
     ASSERT_TRUE(s->ReadRecord(set));
     EXPECT_STREQ(static_cast<StorageValue*>(set.Current())->value.String(), "two");
     EXPECT_TRUE(s->AtEnd());
+    QRVFile del((temp / "del.qrv").c_str(), "w+");
+    s = del.GetSection(kSectionCreate, 1);
+    WriteText(*s, "abc");
+    const uint32_t used = s->Used();
+    s->SetCursor(s->DataStart() + 4);
+    try {
+        s->DeleteBytes(used);
+        FAIL();
+    } catch (const QRVException& failure) {
+        EXPECT_EQ(std::string(failure.heading), "Section delete of " + std::to_string(used) +
+                                                    " bytes failed consistency check.  This file may be corrupted.");
+    }
+    EXPECT_EQ(s->Used(), used);
+    s->Rewind();
+    ASSERT_TRUE(s->DeleteBytes(used));
+    EXPECT_EQ(s->Used(), 0u);
 }
 }  // namespace

@@ -35,7 +35,7 @@ protected:
     SECFileSystem fs;
 };
 
-TEST_F(FileSystem, PathSplitting) {
+TEST_F(FileSystem, PathsDrivesAndSorting) {
     EXPECT_STREQ(SECFileSystem::GetFileName("C:\\a/b.txt"), "b.txt");
     EXPECT_STREQ(SECFileSystem::GetPath("C:\\a/b.txt"), "C:\\a/");
     EXPECT_STREQ(SECFileSystem::GetPath("C:\\a/b.txt", false), "\\a/");
@@ -49,9 +49,23 @@ TEST_F(FileSystem, PathSplitting) {
     EXPECT_STREQ(SECFileSystem::AppendPaths("", "x"), "x");
     EXPECT_STREQ(SECFileSystem::AppendPaths("C:\\a", "x"), "C:\\a\\x");
     EXPECT_STREQ(SECFileSystem::AppendPaths("C:\\a/", "x"), "C:\\a/x");
+    // Counted in clusters the free space must not wrap at 4 GB.
+    const ULONGLONG clusters = fs.GetFreeSpace("C:\\");
+    const ULONGLONG available = fs.GetFreeSpace64("C:\\");
+    ASSERT_NE(clusters, ~0ull);
+    EXPECT_LT(clusters > available ? clusters - available : available - clusters, 1ull << 30);
+    EXPECT_NE(fs.GetFreeSpace64("C:\\windows"), ~0ull);
+    EXPECT_GE(fs.GetTotalSpace64("C:\\"), fs.GetFreeSpace64("C:\\"));
+    CStringList list;
+    for (const char* s : {"beta", "Alpha", "alpha", "Beta"}) list.AddTail(s);
+    SECFileSystem::Sort(list, true);
+    EXPECT_EQ(Items(list), (std::vector<std::string>{"Alpha", "Beta", "alpha", "beta"}));
+    SECFileSystem::Sort(list, false);
+    EXPECT_EQ(_stricmp(Items(list)[0].c_str(), "alpha"), 0);
+    EXPECT_EQ(_stricmp(Items(list)[3].c_str(), "beta"), 0);
 }
 
-TEST_F(FileSystem, RecursiveListsAndFilters) {
+TEST_F(FileSystem, ListsAndFileChanges) {
     WriteFileText(temp / "a.txt", "a");
     WriteFileText(temp / "sub\\b.txt", "b");
     WriteFileText(temp / "sub\\deeper\\c.txt", "c");
@@ -67,9 +81,6 @@ TEST_F(FileSystem, RecursiveListsAndFilters) {
     EXPECT_EQ(all->GetCount(), 2);
     std::unique_ptr<CStringList> folders(fs.GetDirectoryList(temp.Path().c_str(), false));
     EXPECT_EQ(Items(*folders), std::vector<std::string>{"sub"});
-}
-
-TEST_F(FileSystem, FileChanges) {
     WriteFileText(temp / "one", "1111");
     WriteFileText(temp / "two", "2");
     EXPECT_FALSE(fs.RenameFile((temp / "one").c_str(), (temp / "two").c_str()));
@@ -90,6 +101,20 @@ TEST_F(FileSystem, FileChanges) {
     EXPECT_TRUE(fs.DeleteFiles((temp / "t*").c_str()));
     EXPECT_FALSE(fs.FileExists((temp / "two").c_str()));
     EXPECT_TRUE(fs.FileExists((temp / "copy").c_str()));
+
+    // A recursive delete removes a folder with its files; a folder that holds sub-folders is refused whole.
+    WriteFileText(temp / "x\\f", "f");
+    WriteFileText(temp / "x\\y\\g", "g");
+    WriteFileText(temp / "x\\y\\hidden", "h");
+    ::SetFileAttributesA((temp / "x\\y\\hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(fs.DeleteDirectory((temp / "x").c_str(), true));
+    EXPECT_EQ(ReadFileText(temp / "x\\f"), "f");
+    EXPECT_EQ(ReadFileText(temp / "x\\y\\g"), "g");
+    EXPECT_TRUE(fs.DeleteDirectory((temp / "x\\y").c_str(), true));
+    EXPECT_FALSE(PathExists(temp / "x\\y"));
+    EXPECT_FALSE(fs.DeleteDirectory((temp / "x").c_str(), false));
+    EXPECT_TRUE(fs.DeleteDirectory((temp / "x").c_str(), true));
+    EXPECT_FALSE(PathExists(temp / "x"));
 }
 
 // The volume or share at the front of a path is never made, only the folders below it.
@@ -107,37 +132,4 @@ TEST_F(FileSystem, MakePathBelowEveryKindOfRoot) {
     EXPECT_FALSE(fs.MakePath("\\\\no-such-server\\share\\a"));
 }
 
-// A recursive delete removes a folder with its files; a folder that holds
-// sub-folders is refused whole.
-TEST_F(FileSystem, DeleteDirectoryRefusesSubFoldersBeforeDeletingAnything) {
-    WriteFileText(temp / "x\\f", "f");
-    WriteFileText(temp / "x\\y\\g", "g");
-    WriteFileText(temp / "x\\y\\hidden", "h");
-    ::SetFileAttributesA((temp / "x\\y\\hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_FALSE(fs.DeleteDirectory((temp / "x").c_str(), true));
-    EXPECT_EQ(ReadFileText(temp / "x\\f"), "f");
-    EXPECT_EQ(ReadFileText(temp / "x\\y\\g"), "g");
-    EXPECT_TRUE(fs.DeleteDirectory((temp / "x\\y").c_str(), true));
-    EXPECT_FALSE(PathExists(temp / "x\\y"));
-    EXPECT_FALSE(fs.DeleteDirectory((temp / "x").c_str(), false));
-    EXPECT_TRUE(fs.DeleteDirectory((temp / "x").c_str(), true));
-    EXPECT_FALSE(PathExists(temp / "x"));
-}
-
-TEST_F(FileSystem, DrivesAndSorting) {
-    // Counted in clusters the free space must not wrap at 4 GB.
-    const ULONGLONG clusters = fs.GetFreeSpace("C:\\");
-    const ULONGLONG available = fs.GetFreeSpace64("C:\\");
-    ASSERT_NE(clusters, ~0ull);
-    EXPECT_LT(clusters > available ? clusters - available : available - clusters, 1ull << 30);
-    EXPECT_NE(fs.GetFreeSpace64("C:\\windows"), ~0ull);
-    EXPECT_GE(fs.GetTotalSpace64("C:\\"), fs.GetFreeSpace64("C:\\"));
-    CStringList list;
-    for (const char* s : {"beta", "Alpha", "alpha", "Beta"}) list.AddTail(s);
-    SECFileSystem::Sort(list, true);
-    EXPECT_EQ(Items(list), (std::vector<std::string>{"Alpha", "Beta", "alpha", "beta"}));
-    SECFileSystem::Sort(list, false);
-    EXPECT_EQ(_stricmp(Items(list)[0].c_str(), "alpha"), 0);
-    EXPECT_EQ(_stricmp(Items(list)[3].c_str(), "beta"), 0);
-}
 }  // namespace

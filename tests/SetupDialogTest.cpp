@@ -69,9 +69,12 @@ TEST_F(SetupDialog, IndeterminateThenCommitTurnsTheOptionOff) {
     EXPECT_NE(ReadFileText(a).find("851. NC editor?pfe32"), std::string::npos);
 }
 
+// Without a Mill file the Mill scope is disabled; tool tips may be switched off.
 TEST_F(SetupDialog, NoMillFileLeavesMillScopeDisabled) {
+    settings.SetEntry("Program.Toggle.DisableToolTips", Value(1));
     mcam9.AddCfg("lathe.cfg", SampleCfg(kLatheLine, " QTX_V2"));
     ASSERT_TRUE(Open());
+    EXPECT_EQ(setup.ToolTipWindow(), nullptr);
     EXPECT_FALSE(::IsWindowEnabled(setup.DlgItem(kIdAllMill)));
     EXPECT_TRUE(::IsWindowEnabled(setup.DlgItem(kIdAllLathe)));
     EXPECT_FALSE(::IsWindowEnabled(setup.DlgItem(kIdAllWire)));
@@ -156,13 +159,6 @@ TEST_F(SetupDialog, DisabledOptionBoxShowsItsToolTip) {
             return std::string(text) == "Adds the configuration files of a folder of your own.";
         },
         20000));
-}
-
-TEST_F(SetupDialog, ToolTipsCanBeSwitchedOff) {
-    settings.SetEntry("Program.Toggle.DisableToolTips", Value(1));
-    mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
-    ASSERT_TRUE(Open());
-    EXPECT_EQ(setup.ToolTipWindow(), nullptr);
 }
 
 // The tool-tip base on a dialog of its own: long texts and controls without an id.

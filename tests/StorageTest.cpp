@@ -95,7 +95,9 @@ TEST_F(Streams, WritesCrossingWindowsLandContiguously) {
     EXPECT_EQ(ReadFileText(temp / "big.qrv").substr(0, fill.size()), std::string(fill.begin(), fill.end()));
 }
 
-TEST_F(Streams, OverwriteInsideAndSeekRules) {
+// Writes inside the file overwrite; a failed seek stays where it was; scattered writes in one window
+// keep the bytes between them; a stream cut short copies into another whole.
+TEST_F(Streams, OverwritesSeeksScatteredWritesAndCopies) {
     auto s = Open(temp / "s.qrv");
     ASSERT_TRUE(s->WriteBytes("0123456789", 10));
     ASSERT_TRUE(s->Seek(3, 0));
@@ -115,10 +117,7 @@ TEST_F(Streams, OverwriteInsideAndSeekRules) {
     const std::string bytes = ReadFileText(temp / "s.qrv");
     EXPECT_EQ(bytes.substr(0, 10), "012ab56789");
     EXPECT_EQ(bytes.back(), 'x');
-}
-
-TEST_F(Streams, ScatteredWritesInOneWindow) {
-    auto s = Open(temp / "p.qrv");
+    s = Open(temp / "p.qrv");
     ASSERT_TRUE(s->Seek(100, 0));
     ASSERT_TRUE(s->WriteBytes("late", 4));
     ASSERT_TRUE(s->Seek(10, 0));
@@ -131,6 +130,17 @@ TEST_F(Streams, ScatteredWritesInOneWindow) {
     EXPECT_EQ(std::string(back + 92, 4), "late");
     EXPECT_TRUE(s->Flush());
     EXPECT_EQ(ReadFileText(temp / "p.qrv").substr(100), "late");
+    auto a = Open(temp / "a.qrv");
+    ASSERT_TRUE(a->WriteBytes("hello world", 11));
+    ASSERT_TRUE(a->SetLength(5));
+    EXPECT_EQ(a->Length(), 5u);
+    auto b = Open(temp / "b.qrv");
+    b->WriteBytes(">", 1);
+    b->AppendFrom(*a);
+    EXPECT_EQ(b->Error(), kStorageOk);
+    a.reset();
+    b.reset();
+    EXPECT_EQ(ReadFileText(temp / "b.qrv"), ">hello");
 }
 
 // A write the file system refuses fails that write (or the flush that carries it) and
@@ -153,19 +163,4 @@ TEST_F(Streams, RefusedWritesAreSticky) {
         EXPECT_EQ(s->SetLength(5), 0);
     }
 }
-
-TEST_F(Streams, SetLengthAndStreamCopies) {
-    auto a = Open(temp / "a.qrv");
-    ASSERT_TRUE(a->WriteBytes("hello world", 11));
-    ASSERT_TRUE(a->SetLength(5));
-    EXPECT_EQ(a->Length(), 5u);
-    auto b = Open(temp / "b.qrv");
-    b->WriteBytes(">", 1);
-    b->AppendFrom(*a);
-    EXPECT_EQ(b->Error(), kStorageOk);
-    a.reset();
-    b.reset();
-    EXPECT_EQ(ReadFileText(temp / "b.qrv"), ">hello");
-}
-
 }  // namespace

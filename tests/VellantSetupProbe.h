@@ -11,7 +11,6 @@ public:
             if (_stricmp(record.path, path.c_str()) == 0) return &record;
         return nullptr;
     }
-    PathString SourcePath() { return s.GetDLLSourcePath(); }
     PathString CompanionPath() { return s.GetQTX2CAMPath(); }
     void Scan() { s.GetCFGFiles(); }
     bool ItemInstalled(const char* text, const std::string& file) { return s.IsCFGItemInstalled(text, file.c_str()); }

@@ -96,19 +96,6 @@ TEST_F(Widgets, ShapedButtonAnswersOnlyInsideItsShape) {
     Send(button, {{WM_LBUTTONUP, 16, 16}});
 }
 
-// A link without a target opens its text; a change of style that changes nothing says so.
-TEST_F(Widgets, LinkWithoutTargetOpensItsText) {
-    EXPECT_STREQ(dialog.link.GetURL(), "Help");
-    EXPECT_STREQ(dialog.link.ToolTipText(), "Help");
-    EXPECT_TRUE(dialog.link.IsKindOf(RUNTIME_CLASS(CStatic)));
-    EXPECT_FALSE(dialog.button.IsKindOf(RUNTIME_CLASS(CHyperLink)));
-    EXPECT_EQ(dialog.link.GetLinkStyle(), 0x15u);
-    EXPECT_FALSE(dialog.link.ModifyLinkStyle(kLinkUseHover, kLinkUseHover));
-    EXPECT_EQ(dialog.link.GetLinkStyle(), 0x15u);
-    EXPECT_TRUE(dialog.link.ModifyLinkStyle(kLinkUnderline, kLinkUseHover));
-    EXPECT_EQ(dialog.link.GetLinkStyle(), 0x16u);
-}
-
 // A modal dialog runs its own loop: PreTranslateMessage relays the mouse to the
 // link's tip, which shows, wrapped at its width however long the target.
 class ModalWidgetDialog : public WidgetDialog {
@@ -155,9 +142,14 @@ TEST(WidgetsModal, LinkTipShowsInAModalDialog) {
     EXPECT_GT(dialog.tip.bottom - dialog.tip.top, 30);  // more than one line
 }
 
-// A press that leaves the link before its release opens nothing; a click opens
-// the link once, and so does the space bar.
+// A link without a target opens its text; a change of style that changes nothing says so. A press
+// that leaves the link before its release opens nothing; a click opens the link once, and so does the
+// space bar.
 TEST_F(Widgets, LinkOpensOncePerClickAndByTheSpaceBar) {
+    EXPECT_STREQ(dialog.link.GetURL(), "Help");
+    EXPECT_STREQ(dialog.link.ToolTipText(), "Help");
+    EXPECT_TRUE(dialog.link.IsKindOf(RUNTIME_CLASS(CStatic)));
+    EXPECT_FALSE(dialog.button.IsKindOf(RUNTIME_CLASS(CHyperLink)));
     dialog.link.SetURL((TestProgramFolder() + "linkprobe.exe").c_str());
     HWND link = dialog.link.m_hWnd;
     Send(link, {{WM_LBUTTONDOWN, 2, 2}, {WM_MOUSEMOVE, 2, 2}, {WM_MOUSEMOVE, -50, 300}, {WM_LBUTTONUP, -50, 300}});
@@ -172,6 +164,11 @@ TEST_F(Widgets, LinkOpensOncePerClickAndByTheSpaceBar) {
     ::Sleep(300);
     EXPECT_EQ(ProbeOpenings(), 2);
     EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(dialog.link.GetLinkStyle(), 0x15u);
+    EXPECT_FALSE(dialog.link.ModifyLinkStyle(kLinkUseHover, kLinkUseHover));
+    EXPECT_EQ(dialog.link.GetLinkStyle(), 0x15u);
+    EXPECT_TRUE(dialog.link.ModifyLinkStyle(kLinkUnderline, kLinkUseHover));
+    EXPECT_EQ(dialog.link.GetLinkStyle(), 0x16u);
 }
 
 // A page that cannot be opened is named with the reason; one without a program of its own is
