@@ -57,41 +57,71 @@ void CheckNoticed(std::string_view data, size_t block, unsigned mask, size_t bas
     }
 }
 
+// Each byte looked for, repeated across a whole register.
+struct alignas(32) Repeated {
+    char bytes[32];
+};
+
+constexpr Repeated RepeatedByte(char c) {
+    Repeated r{};
+    for (char& b : r.bytes) b = c;
+    return r;
+}
+
+struct Needles {
+    Repeated underscore, star, bracket, zero, g, n, u, t, newline, one;
+};
+
+constexpr Needles kNeedles = {RepeatedByte('_'),  RepeatedByte('*'), RepeatedByte('['), RepeatedByte(0),
+                              RepeatedByte('g'),  RepeatedByte('n'), RepeatedByte('u'), RepeatedByte('t'),
+                              RepeatedByte('\n'), RepeatedByte('1')};
+
+// The needles as the loops below see them: through a pointer the compiler cannot
+// see through, so that it compares with them where they lie in memory instead of
+// building each one anew in every round (x86 has too few registers to keep them).
+const Needles* NeedlesInMemory() {
+    const Needles* needles = &kNeedles;
+    __asm__("" : "+r"(needles));
+    return needles;
+}
+
 // Sixteen places at a time.
-__attribute__((target("sse2"))) inline __m128i Is(__m128i bytes, char c) {
-    return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c));
+__attribute__((target("sse2"))) inline __m128i Is(__m128i bytes, const Repeated& c) {
+    return _mm_cmpeq_epi8(bytes, _mm_load_si128(reinterpret_cast<const __m128i*>(c.bytes)));
 }
 
 __attribute__((target("sse2"))) size_t CheckSixteen(std::string_view data, size_t base, ScanMarker& places) {
+    const Needles& k = *NeedlesInMemory();
     size_t i = 0;
     for (; i + 17 <= data.size(); i += 16) {
         const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data.data() + i));
         const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data.data() + i + 1));
-        __m128i any =
-            _mm_or_si128(_mm_or_si128(Is(first, '_'), Is(first, '*')), _mm_or_si128(Is(first, '['), Is(first, 0)));
-        any = _mm_or_si128(any, _mm_and_si128(Is(first, 'g'), Is(second, 'n')));
-        any = _mm_or_si128(any, _mm_and_si128(Is(first, 'u'), Is(second, 't')));
-        any = _mm_or_si128(any, _mm_and_si128(Is(first, '\n'), Is(second, '1')));
+        __m128i any = _mm_or_si128(_mm_or_si128(Is(first, k.underscore), Is(first, k.star)),
+                                   _mm_or_si128(Is(first, k.bracket), Is(first, k.zero)));
+        any = _mm_or_si128(any, _mm_and_si128(Is(first, k.g), Is(second, k.n)));
+        any = _mm_or_si128(any, _mm_and_si128(Is(first, k.u), Is(second, k.t)));
+        any = _mm_or_si128(any, _mm_and_si128(Is(first, k.newline), Is(second, k.one)));
         CheckNoticed(data, i, static_cast<unsigned>(_mm_movemask_epi8(any)), base, places);
     }
     return i;
 }
 
 // Thirty-two places at a time, the same tests.
-__attribute__((target("avx2"))) inline __m256i Is(__m256i bytes, char c) {
-    return _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(c));
+__attribute__((target("avx2"))) inline __m256i Is(__m256i bytes, const Repeated& c) {
+    return _mm256_cmpeq_epi8(bytes, _mm256_load_si256(reinterpret_cast<const __m256i*>(c.bytes)));
 }
 
 __attribute__((target("avx2"))) size_t CheckThirtyTwo(std::string_view data, size_t base, ScanMarker& places) {
+    const Needles& k = *NeedlesInMemory();
     size_t i = 0;
     for (; i + 33 <= data.size(); i += 32) {
         const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data.data() + i));
         const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data.data() + i + 1));
-        __m256i any = _mm256_or_si256(_mm256_or_si256(Is(first, '_'), Is(first, '*')),
-                                      _mm256_or_si256(Is(first, '['), Is(first, 0)));
-        any = _mm256_or_si256(any, _mm256_and_si256(Is(first, 'g'), Is(second, 'n')));
-        any = _mm256_or_si256(any, _mm256_and_si256(Is(first, 'u'), Is(second, 't')));
-        any = _mm256_or_si256(any, _mm256_and_si256(Is(first, '\n'), Is(second, '1')));
+        __m256i any = _mm256_or_si256(_mm256_or_si256(Is(first, k.underscore), Is(first, k.star)),
+                                      _mm256_or_si256(Is(first, k.bracket), Is(first, k.zero)));
+        any = _mm256_or_si256(any, _mm256_and_si256(Is(first, k.g), Is(second, k.n)));
+        any = _mm256_or_si256(any, _mm256_and_si256(Is(first, k.u), Is(second, k.t)));
+        any = _mm256_or_si256(any, _mm256_and_si256(Is(first, k.newline), Is(second, k.one)));
         CheckNoticed(data, i, static_cast<unsigned>(_mm256_movemask_epi8(any)), base, places);
     }
     return i;
