@@ -74,6 +74,7 @@ bool SectionReader::KeyRecord(std::string_view& text, bool& isString) {
         // does not move the text.
         Have(n + kRecordWord);
         const char* read = Take(n);
+        if (!read) return false;  // the file could not be read
         text = {read, WordScan::Length(read, n)};
     } else {
         otherKey.Read(*this);
