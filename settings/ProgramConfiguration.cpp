@@ -4,6 +4,7 @@
 #include "settings/QRVFile.h"
 #include "settings/SectionReader.h"
 #include "settings/SectionWriter.h"
+#include "settings/SettingsRecords.h"
 #include <cfloat>
 #include <cstdlib>
 #include <cstring>
@@ -12,16 +13,7 @@
 #include <utility>
 
 namespace {
-const char* const kSetMarker = "\nConfig Set\n";
-const uint32_t kSetMarkerLength = 12;
 const uint32_t kSaveSectionFlags = 0x102;
-
-// The text form of a value, without a copy when it is a string.
-const char* TextOf(const Value& value, StrPP& scratch) {
-    return value.Type() == kString ? value.String() : value.TextInto(scratch).Text();
-}
-
-[[noreturn]] void RaiseDamaged() { QRVException(CatalogueText(kMsgWriteMismatch), 1).Throw(); }
 
 // The stored value a typed look-up converts: a list stands for its first element.
 const Value& Scalar(const Value& value) { return value.Type() == kList ? value.List()->At(0) : value; }
@@ -156,37 +148,8 @@ int ProgramConfiguration::LoadFrom(const char* fileName) {
     Section* section = file.GetSection(0, kSettingsSection);
     if (!section) return 0;
     // Read into a fresh list so that a damaged file leaves the store as it was.
-    std::unique_ptr<EList<ConfigSet>> loaded(new EList<ConfigSet>(3, 5));
-    AddSet(*loaded, "default");
-    int into = 0;
-    StrPP scratch;
-    SectionReader reader(*section);
-    // An entry's value is read straight into its entry (the load is discarded whole when
-    // a record is damaged).
-    const std::string_view marker(kSetMarker, kSetMarkerLength);
-    Value setName;
-    while (!reader.AtEnd()) {
-        std::string_view key;
-        bool isString = false;
-        if (!reader.KeyRecord(key, isString)) RaiseDamaged();
-        // A key that ends the section has no value to set.
-        if (reader.AtEnd()) break;
-        const bool empty = key.empty();
-        if (!empty && !(isString && key == marker)) {
-            if (!reader.Record((*loaded)[into].Entry(key.data(), key.size()).value)) RaiseDamaged();
-            continue;
-        }
-        if (!reader.Record(setName)) RaiseDamaged();
-        if (empty) continue;
-        const char* name = TextOf(setName, scratch);
-        into = -1;
-        for (int i = 0; i <= loaded->last && into < 0; ++i)
-            if (std::strcmp((*loaded)[i].name.Text(), name) == 0) into = i;
-        if (into < 0) {
-            AddSet(*loaded, name);
-            into = loaded->last;
-        }
-    }
+    SectionReader reader(file, section->Cursor(), section->DataStart() + section->Used());
+    std::unique_ptr<EList<ConfigSet>> loaded = DecodeSettings(reader);
     file.Close();
     delete sets;
     sets = loaded.release();
@@ -235,19 +198,8 @@ int ProgramConfiguration::WriteTo(const char* temporary) {
     Section* section = file.GetSection(kSaveSectionFlags, kSettingsSection);
     if (!section && file.WriteFailed()) refuse();
     if (!section) return 0;
-    SectionWriter out(*section);
-    for (int i = 0; i <= sets->last; ++i) {
-        const ConfigSet& set = (*sets)[i];
-        bool written = out.Text(kSetMarker, kSetMarkerLength) && out.Text(set.name.Text(), set.name.Length());
-        if (written) {
-            set.Walk([&](const ConfigEntry& entry) {
-                written = out.Text(entry.key.Text(), entry.key.Length()) && out.Record(entry.value);
-                return written;
-            });
-        }
-        if (!written) refuse();
-    }
-    if (!out.Flush()) refuse();
+    SectionWriter out([section](const char* bytes, uint32_t count) { return section->Append(bytes, count) != 0; });
+    if (!EncodeSettings(*sets, out)) refuse();
     file.Close(true);
     return 1;
 }

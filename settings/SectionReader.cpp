@@ -11,9 +11,8 @@ const uint32_t kReadAhead = 524288;
 [[noreturn]] void RaiseDamaged() { QRVException(CatalogueText(kMsgWriteMismatch), 1).Throw(); }
 }  // namespace
 
-SectionReader::SectionReader(Section& section)
-    : file(section.File()), bufferStart(section.Cursor()), dataEnd(section.DataStart() + section.Used()),
-      fileEnd(file.Length()) {}
+SectionReader::SectionReader(Storage& stream, uint32_t from, uint32_t end)
+    : file(stream), bufferStart(from), dataEnd(end), fileEnd(stream.Length()) {}
 
 bool SectionReader::Fill(uint32_t n) {
     const uint32_t at = Position();

@@ -29,7 +29,7 @@ bool SectionWriter::Record(const Value& body) {
 }
 
 bool SectionWriter::Flush() {
-    if (used > 0 && !refused) refused = !section.Append(buffer.get(), used);
+    if (used > 0 && !refused) refused = !put(buffer.get(), used);
     used = 0;
     return !refused;
 }

@@ -1,7 +1,7 @@
 #include "Sandbox.h"
 #include "settings/ProgramConfiguration.h"
 #include "settings/QRVFile.h"
-#include "settings/Storage.h"
+#include "settings/FileStorage.h"
 #include "settings/StorageSet.h"
 #include <gtest/gtest.h>
 

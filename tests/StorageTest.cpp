@@ -1,6 +1,6 @@
 #include "Sandbox.h"
 #include "environment/Messages.h"
-#include "settings/Storage.h"
+#include "settings/FileStorage.h"
 #include <gtest/gtest.h>
 #include <memory>
 

@@ -1,5 +1,5 @@
 #include "Sandbox.h"
-#include "settings/Storage.h"
+#include "settings/FileStorage.h"
 #include "settings/Value.h"
 #include <gtest/gtest.h>
 #include <cstdio>
