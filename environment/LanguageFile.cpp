@@ -95,30 +95,33 @@ bool ParseNumbered(std::string_view line, long& number, std::string& english) {
 }
 }  // namespace
 
-std::string LanguageFileText(const std::vector<MessageRecord>& entries, const std::string& date) {
+std::string LanguageFileHeader(const std::string& date) {
     std::string out;
     for (const char* line : kHeader) {
         out += line ? line : "#*       Date: " + date;
         out += kLineEnd;
     }
-    for (const MessageRecord& r : entries) {
-        if (!WrittenToLanguageFile(r.number)) continue;
-        out += kLineEnd;
-        out += kContext;
-        AppendEscaped(out, r.context);
-        out += kLineEnd;
-        out += std::to_string(r.number);
-        out += ' ';
-        AppendEscaped(out, r.english);
-        out += kLineEnd;
-        AppendEscaped(out, r.current);
-        out += kLineEnd;
-    }
     return out;
 }
 
+void AppendLanguageEntry(std::string& out, const MessageRecord& r) {
+    if (!WrittenToLanguageFile(r.number)) return;
+    out += kLineEnd;
+    out += kContext;
+    AppendEscaped(out, r.context);
+    out += kLineEnd;
+    out += std::to_string(r.number);
+    out += ' ';
+    AppendEscaped(out, r.english);
+    out += kLineEnd;
+    AppendEscaped(out, r.current);
+    out += kLineEnd;
+}
+
 bool ParseLanguageFile(std::string_view text, std::vector<MessageRecord>& entries, int& badLine) {
-    std::set<MessageRecord> keys;
+    // The entries read so far, by key.
+    const auto before = [&entries](size_t a, size_t b) { return entries[a] < entries[b]; };
+    std::set<size_t, decltype(before)> keys(before);
     Lines lines(text);
     std::string_view line;
     while (lines.Next(line)) {
@@ -132,10 +135,12 @@ bool ParseLanguageFile(std::string_view text, std::vector<MessageRecord>& entrie
         if (!lines.Next(numbered) || !ParseNumbered(numbered, number, english)) return false;
         badLine = lines.Number() + 1;
         if (!lines.Next(translation)) return false;
-        MessageRecord entry(number, english.c_str(), Unescaped(translation).c_str(), context.c_str());
+        entries.emplace_back(number, english.c_str(), Unescaped(translation).c_str(), context.c_str());
         badLine = lines.Number() - 1;
-        if (!keys.insert(entry).second) return false;
-        entries.push_back(entry);
+        if (!keys.insert(entries.size() - 1).second) {
+            entries.pop_back();
+            return false;
+        }
     }
     badLine = 0;
     return true;

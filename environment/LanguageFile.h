@@ -11,9 +11,10 @@
 // Numbers 1 to 100 are never written to a language file.
 inline bool WrittenToLanguageFile(long number) { return number < 1 || number > 100; }
 
-// The whole file for these entries, in their order (those not written skipped), dated
-// with `date` (MM/DD/YY).
-std::string LanguageFileText(const std::vector<MessageRecord>& entries, const std::string& date);
+// The comment lines that begin every file, dated `date` (MM/DD/YY).
+std::string LanguageFileHeader(const std::string& date);
+// Appends the lines of one entry; nothing for an entry whose number is never written.
+void AppendLanguageEntry(std::string& file, const MessageRecord& entry);
 
 // The entries of a file, in file order. False when an entry is cut short, its number is
 // not a 32-bit number, or it has the key (its number, or its English text when numbered

@@ -89,9 +89,9 @@ int Lexicon::Count() const {
 }
 
 std::string Lexicon::Text(const std::string& date) const {
-    std::vector<MessageRecord> entries;
-    InOrder([&entries](const MessageRecord& r) { entries.push_back(r); });
-    return LanguageFileText(entries, date);
+    std::string file = LanguageFileHeader(date);
+    InOrder([&file](const MessageRecord& r) { AppendLanguageEntry(file, r); });
+    return file;
 }
 
 int Lexicon::ReadText(std::string_view text, const StrPP& name) {

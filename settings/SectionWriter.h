@@ -54,6 +54,7 @@ private:
     bool Done() { return used < kPiece || Flush(); }
 
     static const uint32_t kPiece = 1 << 20;
+    static const uint32_t kFirstRoom = 4096;
     Put put;
     std::unique_ptr<char[]> buffer;
     uint32_t capacity = 0;

@@ -1,0 +1,3 @@
+#include "SettingsFile.h"
+#include <gtest/gtest.h>
+TEST(Placeholder, Builds) {}
