@@ -90,7 +90,8 @@ bool ParseNumbered(std::string_view line, long& number, std::string& english) {
     const std::from_chars_result parsed = std::from_chars(line.data(), end, value);
     if (parsed.ec != std::errc() || (parsed.ptr != end && *parsed.ptr != ' ')) return false;
     number = value;
-    english = Unescaped(parsed.ptr == end ? std::string_view() : std::string_view(parsed.ptr + 1, end - parsed.ptr - 1));
+    english =
+        Unescaped(parsed.ptr == end ? std::string_view() : std::string_view(parsed.ptr + 1, end - parsed.ptr - 1));
     return true;
 }
 }  // namespace

@@ -67,8 +67,7 @@ inline bool SameValue(const Value& a, const Value& b, bool exact) {
                 if (!SameValue(a.List()->data[i], b.List()->data[i], exact)) return false;
             return true;
         }
-        case kBinary:
-            return a.ByteCount() == b.ByteCount() && std::memcmp(a.Bytes(), b.Bytes(), a.ByteCount()) == 0;
+        case kBinary: return a.ByteCount() == b.ByteCount() && std::memcmp(a.Bytes(), b.Bytes(), a.ByteCount()) == 0;
         default: return true;
     }
 }

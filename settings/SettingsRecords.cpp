@@ -79,7 +79,8 @@ std::unique_ptr<EList<ConfigSet>> DecodeSettings(SectionReader& in) {
         if (named.second) read.emplace_back(name);
         into = &read[named.first->second];
     }
-    std::unique_ptr<EList<ConfigSet>> sets(new EList<ConfigSet>(read.size() < 3 ? 3 : static_cast<int>(read.size()), 5));
+    std::unique_ptr<EList<ConfigSet>> sets(
+        new EList<ConfigSet>(read.size() < 3 ? 3 : static_cast<int>(read.size()), 5));
     for (ConfigSet& set : read) sets->Append(std::move(set));
     return sets;
 }
