@@ -19,30 +19,25 @@ const char* TextOf(const Value& value, StrPP& scratch) {
     return value.Type() == kString ? value.String() : value.TextInto(scratch).Text();
 }
 
-void RefuseUnstorableKeys(const EList<ConfigSet>& sets) {
-    for (int i = 0; i <= sets.last; ++i) {
-        const ConfigSet& set = sets.data[i];
-        set.Walk([&set](const ConfigEntry& entry) {
-            const std::string_view key(entry.key.Text(), static_cast<size_t>(entry.key.Length()));
-            if (!key.empty() && key != kMarker) return true;
-            QRVException refused(key.empty() ? "A setting with an empty key cannot be stored."
-                                             : "A setting whose key is the set marker cannot be stored.",
-                                 1);
-            refused.Append(StrPP("\nSet: ") + set.name);
-            refused.Throw();
-        });
-    }
+// A key that a read would not give back: skipped when empty, a set header when the marker.
+[[noreturn]] void RefuseKey(const std::string_view& key, const ConfigSet& set) {
+    QRVException refused(key.empty() ? "A setting with an empty key cannot be stored."
+                                     : "A setting whose key is the set marker cannot be stored.",
+                         1);
+    refused.Append(StrPP("\nSet: ") + set.name);
+    refused.Throw();
 }
 }  // namespace
 
 bool EncodeSettings(const EList<ConfigSet>& sets, SectionWriter& out) {
-    RefuseUnstorableKeys(sets);
     for (int i = 0; i <= sets.last; ++i) {
         const ConfigSet& set = sets.data[i];
         bool written = out.Text(kSetMarker, kSetMarkerLength) && out.Text(set.name.Text(), set.name.Length());
         if (written) {
             set.Walk([&](const ConfigEntry& entry) {
-                written = out.Text(entry.key.Text(), entry.key.Length()) && out.Record(entry.value);
+                const std::string_view key(entry.key.Text(), static_cast<size_t>(entry.key.Length()));
+                if (key.empty() || key == kMarker) RefuseKey(key, set);
+                written = out.Text(key.data(), entry.key.Length()) && out.Record(entry.value);
                 return written;
             });
         }

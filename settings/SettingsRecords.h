@@ -9,10 +9,10 @@
 class SectionReader;
 class SectionWriter;
 
-// Frames every set, entries in post-order. Raises, before anything is framed, for a key
-// that a read would not give back (empty, or the marker): such an entry would be lost,
-// or would move the entries after it into another set. False when the writer's sink
-// refused a piece.
+// Frames every set, entries in post-order. Raises for a key that a read would not give
+// back (empty, or the marker): such an entry would be lost, or would move the entries
+// after it into another set; what was handed on by then is not a file to keep. False
+// when the writer's sink refused a piece.
 bool EncodeSettings(const EList<ConfigSet>& sets, SectionWriter& out);
 
 // The sets that the records up to the end of the section hold: "default" first, then

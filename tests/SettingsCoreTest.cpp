@@ -1,7 +1,7 @@
 // The settings and language files' core, natively: how sections are found, how the
 // store's records decode and encode, how the language file reads and writes, and that
 // each takes time in proportion to the file.
-#include "SettingsFile.h"
+#include "fuzz/SettingsFile.h"
 #include "environment/LanguageFile.h"
 #include "environment/Lexicon.h"
 #include <gtest/gtest.h>
