@@ -79,7 +79,9 @@ TEST(SectionScan, FindsTheFirstSectionOfEachNumber) {
         EXPECT_EQ(Raised([&] { places = Places(c.bytes); }), c.raised) << c.bytes.size();
         std::vector<uint32_t> numbers;
         for (const SectionPlace& p : places) numbers.push_back(p.number);
-        if (c.raised.empty()) EXPECT_EQ(numbers, c.numbers) << c.bytes.size();
+        if (c.raised.empty()) {
+            EXPECT_EQ(numbers, c.numbers) << c.bytes.size();
+        }
     }
     const std::vector<SectionPlace> two = Places(a + SectionBytes(8, "hello"));
     ASSERT_EQ(two.size(), 2u);
