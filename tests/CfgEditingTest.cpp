@@ -49,6 +49,17 @@ TEST_F(CfgEditing, EditorAttachKeepsTheOriginal) {
     EXPECT_EQ(ReadFileText(temp / "other.cfg"), Replaced(attached, "851. NC editor? QTX_V2", "851. NC editor?pfe32"));
 }
 
+// The editor goes only where the removal can read the file's own one back: a value the registry
+// does not take (its name, the path, is longer than a value name may be) leaves the file alone.
+TEST_F(CfgEditing, EditorNotKeptLeavesTheFile) {
+    WriteFileText(source, SampleCfg(kMillLine, " pfe32"));
+    probe.Whack(source, temp / std::string(17000, 'p'), false, false, false, true);
+    ASSERT_EQ(setup.LastReport().Failures().size(), 2u);  // the value, then the refused write
+    EXPECT_EQ(setup.LastReport().Failures().back()->action, StepAction::WriteFile);
+    EXPECT_NE(WindowsErrorText(setup.LastReport().Failures().back()->error).find("could not be stored"),
+              std::string::npos);
+}
+
 TEST_F(CfgEditing, ToolbarInsertionShiftsButtons) {
     const std::string original = SampleCfg(kMillLine, " pfe32", 5);
     WriteFileText(source, original);

@@ -81,6 +81,29 @@ TEST(CfgRewriter, RefusesExactlyWhatRemovalCouldNotUndo) {
     EXPECT_EQ(AddAndUndo(smallest, false, true), EditRefusal::WouldBeTooSmall);
 }
 
+// The removal takes out buttons whose value names the host, moves the later values of
+// their run up and leaves the run's last line ending at its end.
+TEST(CfgRewriter, RemovalTakesOutTheHostsValuesOnly) {
+    const struct {
+        const char* name;
+        std::string before, after;
+    } cases[] = {
+        {"named in the text, not the value", "2301. (B1) gotoqtx* help? a\r\n", "2301. (B1) gotoqtx* help? a\r\n"},
+        {"two in one run", "2301. A? gotoqtx*\r\n2302. B? b\r\n2303. C? GOTOQTX*\r\n2304. D? d\r\n9. x? y\r\n",
+         "2301. A? b\r\n2302. B? d\r\n9. x? y\r\n"},
+        {"run ending the file", "2301. A? gotoqtx*\r\n2302. B? b", "2301. A? b"},
+        {"the last button", "2301. A? a\r\n2302. B? gotoqtx*\r\n", "2301. A? a\r\n"},
+        {"a value after a bare mark", "2301. A? gotoqtx*\r\n2302. B?\r\n", "2301. A? \r\n"},
+        {"numbers at the limit", "2147483647. (B9) x? gotoqtx*\r\n-2147483648. (B1) y? z\r\n",
+         "-2147483648. (B1) y? z\r\n"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        RemoveFromCfg(kHead + c.before, true, false, "unused", out);
+        EXPECT_EQ(out, kHead + c.after) << c.name;
+    }
+}
+
 // The stored editor goes back where it reads back as itself; elsewhere pfe32 does.
 TEST(CfgRewriter, RemovalRestoresAnEditorOnlyWhereItReadsBack) {
     const struct {
