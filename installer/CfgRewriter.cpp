@@ -1,6 +1,5 @@
 #include "installer/CfgRewriter.h"
 #include "installer/TextLines.h"
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -39,10 +38,7 @@ std::string ButtonLine(int64_t number, std::string_view lastOfRun) {
     const size_t close = lastOfRun.find(')');
     const std::string_view rest =
         close == std::string_view::npos ? std::string_view() : lastOfRun.substr(std::min(close + 2, lastOfRun.size()));
-    char head[64];
-    std::snprintf(head, sizeof head, "%lld. (B%lld) ", static_cast<long long>(number),
-                  static_cast<long long>(number - 2300));
-    return head + std::string(rest);
+    return std::to_string(number) + ". (B" + std::to_string(number - 2300) + ") " + std::string(rest);
 }
 
 // The first byte turns nearly every line away before anything else is looked at.
