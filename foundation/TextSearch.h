@@ -25,6 +25,6 @@ inline bool ContainsNoCase(std::string_view text, std::string_view sub) {
 inline bool Contains(std::string_view text, std::string_view sub) { return Find(text, sub) != std::string_view::npos; }
 VELLANTS_API std::string Upper(std::string_view text);
 VELLANTS_API std::string Lower(std::string_view text);
-// The leading decimal number the way atol reads it (0 without one), saturated
-// instead of overflowing.
+// The leading decimal number the way atol reads it (0 without one), saturated at
+// the limits of a 32-bit long instead of overflowing, on every build.
 VELLANTS_API long LeadingNumber(std::string_view text);

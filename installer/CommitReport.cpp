@@ -47,6 +47,7 @@ const char* OutcomeName(StepOutcome outcome) {
 }
 
 std::string WindowsErrorText(DWORD error) {
+    if ((error & 0xFFFF0000) == kRefusalErrorBase) return RefusalText(static_cast<EditRefusal>(error & 0xFFFF));
     char text[512] = {0};
     const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
                                           text, sizeof text - 1, nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 // What a Commit did, step by step, or what it would do when it was only planned.
 #include "foundation/Export.h"
+#include "installer/EditRefusal.h"
 #include <windows.h>
 #include <map>
 #include <string>
@@ -57,5 +58,9 @@ struct VELLANTS_API CommitReport {
 
 VELLANTS_API const char* ActionName(StepAction action);
 VELLANTS_API const char* OutcomeName(StepOutcome outcome);
-// The system's text for a Win32 error, without its line ending.
+// An edit the installer refused carries an error of its own: Windows's bit for
+// errors defined by applications, and the reason.
+constexpr DWORD kRefusalErrorBase = 0x20000000 | 0x00EE0000;
+constexpr DWORD RefusalError(EditRefusal refusal) { return kRefusalErrorBase | static_cast<DWORD>(refusal); }
+// The system's text for a Win32 error, without its line ending; for a refusal, its reason.
 VELLANTS_API std::string WindowsErrorText(DWORD error);

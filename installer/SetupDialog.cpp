@@ -139,15 +139,14 @@ void VellantSetup::OnSelendokMcConfigFile() {
         size_t i = 0;
         while (i < lines.size() && !StartsWithNoCase(lines[i].text, "2301. ")) ++i;
         for (; i < lines.size(); ++i) {
-            const long number = LineNumber(lines[i].text);
+            const int64_t number = LineNumber(lines[i].text);
             if (number == 0 || number >= 2498) break;
             const std::string_view line = lines[i].text;
             const size_t mark = line.find('?');
             const std::string value(mark == std::string_view::npos ? std::string_view()
                                                                    : line.substr(std::min(mark + 2, line.size())));
-            CString entry;
-            entry.Format("(B%ld): %s", number - 2300, value.c_str());
-            m_toolbarList.AddString(entry);
+            const std::string entry = "(B" + std::to_string(number - 2300) + "): " + value;
+            m_toolbarList.AddString(entry.c_str());
         }
     }
     BOOL* const flags[kOptionCount] = {&m_opMgrHook, &m_opMgrButton, &m_opMgrToolDefs, &m_opMgrDisableToolpath,
