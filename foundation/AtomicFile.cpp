@@ -1,17 +1,13 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/Owners.h"
 
-namespace {
-const LONGLONG kLargestFile = 0x7FFFFFFE;
-}  // namespace
-
-DWORD ReadWholeFileBytes(const std::string& path, std::string& data) {
+DWORD ReadWholeFileBytes(const std::string& path, std::string& data, ULONGLONG largest) {
     ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return ::GetLastError();
     LARGE_INTEGER length;
     if (!::GetFileSizeEx(file.Get(), &length)) return ::GetLastError();
-    if (length.QuadPart > kLargestFile) return ERROR_FILE_TOO_LARGE;
+    if (static_cast<ULONGLONG>(length.QuadPart) > largest) return ERROR_FILE_TOO_LARGE;
     data.resize(static_cast<size_t>(length.QuadPart));
     size_t done = 0;
     while (done < data.size()) {

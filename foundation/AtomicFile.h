@@ -9,7 +9,8 @@
 #include <cstddef>
 #include <string>
 
-VELLANTS_API DWORD ReadWholeFileBytes(const std::string& path, std::string& data);
+// A file longer than largest is not read: ERROR_FILE_TOO_LARGE.
+VELLANTS_API DWORD ReadWholeFileBytes(const std::string& path, std::string& data, ULONGLONG largest = 0x7FFFFFFE);
 VELLANTS_API DWORD ReplaceFileContents(const std::string& target, const char* data, size_t size);
 inline DWORD ReplaceFileContents(const std::string& target, const std::string& data) {
     return ReplaceFileContents(target, data.data(), data.size());

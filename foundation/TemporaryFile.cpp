@@ -82,15 +82,6 @@ bool WritePiece(HANDLE file, const char* data, DWORD size, DWORD& error) {
 }
 }  // namespace
 
-const char* LibraryErrorText(DWORD error) {
-    switch (error) {
-        case kErrorLinkRefused:
-            return "Refused: the name is a link or reparse point, so the change could reach another file.";
-        case kErrorValueTooLong: return "Refused: the value is longer than the installer stores.";
-        default: return nullptr;
-    }
-}
-
 bool IsLinkOrReparsePoint(const std::string& path) {
     if (path.empty()) return false;
     const DWORD attributes = ::GetFileAttributesA(Trimmed(path).c_str());

@@ -21,16 +21,11 @@
 //     ...open Path() by name and write it; do not delete it first...
 //     error = temporary.PutInPlace();
 #include "foundation/Export.h"
+#include "foundation/LibraryErrors.h"
 #include "foundation/Owners.h"
 #include <windows.h>
 #include <cstddef>
 #include <string>
-
-// Win32-style error codes of this library (the customer bit set): they never clash
-// with the system's, and WindowsErrorText gives their text.
-constexpr DWORD kErrorLinkRefused = 0x20000001;          // a link or reparse point stands where a file was to change
-constexpr DWORD kErrorValueTooLong = 0x20000002;         // a value longer than the library stores
-VELLANTS_API const char* LibraryErrorText(DWORD error);  // null for system codes
 
 // The marker between a target's name and the rest of its temporaries' names.
 constexpr const char* kTemporaryMarker = ".QTXNew-";

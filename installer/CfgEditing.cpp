@@ -120,6 +120,7 @@ void VellantSetup::WhackMillCFG(CString source, CString destination, bool toolba
     const bool addToolbar = toolbarWanted && !toolbarInstalled && !ContainsNoCase(data, "gotoqtx");
     LineStarts editorLines(data, "851. ");
     LineStarts buttonLines(data, "2301. ");
+    bool tooLong = false;
     LineWriter out(m_writeBuffer, data.size());
     const auto nextEdit = [&](size_t from) {
         return std::min(addEditor ? editorLines.Next(from) : data.size(),
@@ -131,7 +132,9 @@ void VellantSetup::WhackMillCFG(CString source, CString destination, bool toolba
         if (addEditor && IsEditorLine(text)) {
             const size_t mark = text.rfind('?');
             const std::string editor(text.substr(mark + 1));
-            if (!Contains(editor, "QTX_V2")) {
+            // An editor too long to keep in the registry could not be put back: no edit.
+            if (editor.size() + 1 > kLargestValueBytes) tooLong = true;
+            if (!tooLong && !Contains(editor, "QTX_V2")) {
                 Io().SetValue(kQtx2camKey, kOriginalEditor, RegistryData::Text(editor));
                 Io().SetValue(kOriginalEditorsKey, Lower(destination.Str()), RegistryData::Text(editor));
             }
@@ -142,6 +145,7 @@ void VellantSetup::WhackMillCFG(CString source, CString destination, bool toolba
         out.Add(text, line.eol);
         return EndOf(data, line);
     });
+    if (tooLong) return Io().RecordFailure(StepAction::WriteFile, destination.Str(), kErrorValueTooLong);
     Io().Write(StepAction::WriteFile, destination.Str(), out.Finish());
 }
 
