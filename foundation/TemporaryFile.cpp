@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 // Large files are written in pieces, each checked on its own.
@@ -82,10 +83,45 @@ bool WritePiece(HANDLE file, const char* data, DWORD size, DWORD& error) {
 }
 }  // namespace
 
+namespace {
+// The name the file system gives the object that path opens, without its drive.
+bool OpenedName(const std::string& path, std::wstring& name) {
+    ScopedHandle object(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!object) return false;
+    std::vector<char> buffer(sizeof(FILE_NAME_INFO) + 32768 * sizeof(WCHAR));
+    auto* info = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+    if (!::GetFileInformationByHandleEx(object.Get(), FileNameInfo, info, static_cast<DWORD>(buffer.size())))
+        return false;
+    name.assign(info->FileName, info->FileNameLength / sizeof(WCHAR));
+    return true;
+}
+
+std::wstring Wide(const char* text) {
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    std::wstring wide(length > 0 ? length : 1, L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+}  // namespace
+
 bool IsLinkOrReparsePoint(const std::string& path) {
     if (path.empty()) return false;
-    const DWORD attributes = ::GetFileAttributesA(Trimmed(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    const std::string trimmed = Trimmed(path);
+    const DWORD attributes = ::GetFileAttributesA(trimmed.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+    // Some systems (Wine) show a link to a file as the file itself; the object it opens
+    // then bears another name than the entry in its folder.
+    const size_t slash = trimmed.find_last_of("\\/");
+    WIN32_FIND_DATAA entry;
+    if (slash == std::string::npos || !FindHandle(::FindFirstFileA(trimmed.c_str(), &entry))) return false;
+    std::wstring folder, opened;
+    if (!OpenedName(trimmed.substr(0, slash + 1), folder) || !OpenedName(trimmed, opened)) return false;
+    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+    return _wcsicmp((folder + Wide(entry.cFileName)).c_str(), opened.c_str()) != 0;
 }
 
 void ClearOrphanedTemporaries(const std::string& target) {
@@ -101,8 +137,8 @@ void ClearOrphanedTemporaries(const std::string& target) {
         if (name.size() <= namePrefix.size() || _strnicmp(name.c_str(), namePrefix.c_str(), namePrefix.size()) != 0)
             continue;
         if (!ParseMark(name.substr(namePrefix.size()), mark) || Running(mark)) continue;
-        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-        ::DeleteFileA((folder + name).c_str());
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (!IsLinkOrReparsePoint(folder + name)) ::DeleteFileA((folder + name).c_str());
     } while (::FindNextFileA(search.Get(), &found));
 }
 
@@ -119,8 +155,8 @@ TemporaryFile::TemporaryFile(const std::string& target) : target_(target) {
         // A new file only: a name already there, a planted link included, is passed over.
         file_.Reset(::CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        error_ = file_ ? ERROR_SUCCESS : ::GetLastError();
         if (file_) return;
-        error_ = ::GetLastError();
         if (error_ != ERROR_FILE_EXISTS && error_ != ERROR_ALREADY_EXISTS) break;
     }
     path_.clear();
