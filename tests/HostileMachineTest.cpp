@@ -73,6 +73,13 @@ bool Refused(const CommitReport& report, const std::string& target) {
     return false;
 }
 
+std::string Steps(const CommitReport& report) {
+    std::string text;
+    for (const CommitStep& step : report.steps)
+        text += std::string(ActionName(step.action)) + " " + step.target + ": " + OutcomeName(step.outcome) + "\n";
+    return text;
+}
+
 const CommitStep* FailureWith(const CommitReport& report, DWORD error) {
     for (const CommitStep* step : report.Failures())
         if (step->error == error) return step;
@@ -157,7 +164,7 @@ TEST_F(HostileMachine, DeletionBelowALinkedFolderIsRefusedAndNamed) {
     for (const CommitStep& step : report.steps)
         std::printf("%s %s %s %lu\n", ActionName(step.action), step.target.c_str(), OutcomeName(step.outcome),
                     step.error);
-    EXPECT_TRUE(Refused(report, mcam9 / "chooks\\GotoQTX.dll"));
+    EXPECT_TRUE(Refused(report, mcam9 / "chooks\\GotoQTX.dll")) << Steps(report);
     EXPECT_TRUE(Refused(report, mcam9 / "chooks\\QTXGetOps.dll"));
     EXPECT_EQ(ReadFileText(victim + "\\GotoQTX.dll"), "the other user's");
     EXPECT_NE(WindowsErrorText(kErrorLinkRefused).find("link"), std::string::npos);
