@@ -331,6 +331,17 @@ TEST_F(HostileMachine, HelpOpensOnlyAnExistingPage) {
     std::filesystem::remove_all(madeDevelopment ? std::string("c:\\files") : development, ignored);
 }
 
+// An editor list just at the limit, blank lines to its end, is still edited: the limit
+// is one the rewriters hold in memory in the 32-bit build.
+TEST_F(HostileMachine, EditorListAtTheLimitIsEdited) {
+    std::string text = SampleEditorList(3);
+    text.resize(static_cast<size_t>(kLargestEditable), '\n');
+    WriteFileText(list, text);
+    Install();
+    EXPECT_FALSE(report.Failed()) << Steps(report);
+    EXPECT_NE(ReadFileText(list).find("2. \"QTX_V2\""), std::string::npos);
+}
+
 // The companion's log-on command is quoted; a bare value an earlier version wrote is
 // rewritten quoted by the next commit that keeps the hook.
 TEST_F(HostileMachine, LogOnCommandIsQuoted) {
