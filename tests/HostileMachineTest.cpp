@@ -249,14 +249,13 @@ TEST_F(HostileMachine, OrphanedTemporariesOfEndedProcessesAreCleared) {
     };
     for (const Leftover& leftover : leftovers) WriteFileText(leftover.name, "left over");
     const std::string linked = prefix + Mark(ended.dwProcessId, endedStart, 2);
-    std::filesystem::create_directories(elsewhere / "folder");
-    WriteFileText(elsewhere / "folder\\kept.txt", "kept");
-    PlantLink(linked, elsewhere / "folder");
+    WriteFileText(elsewhere / "kept.txt", "kept");
+    PlantLink(linked, elsewhere / "kept.txt");
 
     EXPECT_EQ(ReplaceFileContents(target, "new"), static_cast<DWORD>(ERROR_SUCCESS));
     for (const Leftover& leftover : leftovers) EXPECT_EQ(PathExists(leftover.name), !leftover.cleared) << leftover.name;
     EXPECT_TRUE(IsLinkOrReparsePoint(linked));
-    EXPECT_EQ(ReadFileText(elsewhere / "folder\\kept.txt"), "kept");
+    EXPECT_EQ(ReadFileText(elsewhere / "kept.txt"), "kept");
 }
 
 // Inputs too large to hold are refused with a step that names them, before any file of
@@ -275,6 +274,17 @@ TEST_F(HostileMachine, OversizedInputsAreRefusedBeforeAnyEdit) {
     EXPECT_FALSE(PathExists(mill + ".QTXSave"));
     EXPECT_EQ(ReadFileText(list).size(), blankLines.size());
     WriteFileText(list, SampleEditorList(3));
+
+    // Whatever the installer stores in the registry or reads back from it is bounded alike.
+    CommitReport steps;
+    LiveMachine machine(steps);
+    EXPECT_FALSE(machine.SetValue(kQtx2camKeyName, "long", RegistryData::Text(std::string(1025, 'x'))));
+    EXPECT_EQ(steps.steps.back().error, kErrorValueTooLong);
+    EXPECT_TRUE(machine.SetValue(kQtx2camKeyName, "long", RegistryData::Text(std::string(1024, 'x'))));
+    RegistryData back;
+    EXPECT_TRUE(machine.ReadValue(kQtx2camKeyName, "long", back, false));
+    SetRegText(HKEY_CURRENT_USER, kQtx2camKeyName, "planted", std::string(8 << 10, 'x'));
+    EXPECT_FALSE(machine.ReadValue(kQtx2camKeyName, "planted", back, false));
 
     struct Editor {
         size_t length;
