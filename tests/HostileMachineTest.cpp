@@ -170,6 +170,17 @@ TEST_F(HostileMachine, DeletionBelowALinkedFolderIsRefusedAndNamed) {
     EXPECT_NE(WindowsErrorText(kErrorLinkRefused).find("link"), std::string::npos);
 }
 
+// A second name (hard link) of the user's file elsewhere is not a link that leads a
+// change astray: the file's own name gets the new content, the other name keeps the old.
+TEST_F(HostileMachine, SecondNameOfAFileKeepsItsContent) {
+    const std::string original = ReadFileText(mill);
+    ASSERT_TRUE(::CreateHardLinkA((elsewhere / "second name.cfg").c_str(), mill.c_str(), nullptr));
+    Install();
+    EXPECT_FALSE(report.Failed()) << Steps(report);
+    EXPECT_NE(ReadFileText(mill), original);
+    EXPECT_EQ(ReadFileText(elsewhere / "second name.cfg"), original);
+}
+
 std::string WithCounter(const std::string& name, unsigned counter) {
     return name.substr(0, name.find_last_of('-') + 1) + std::to_string(counter);
 }
