@@ -1,6 +1,7 @@
 // The language file on disk: the table's text and binary forms written, the text form read.
 #include "environment/LanguageFile.h"
 #include "environment/Lexicon.h"
+#include "foundation/TemporaryFile.h"
 #include "settings/QRVFile.h"
 #include "settings/StorageSet.h"
 #include <cstdint>
@@ -16,29 +17,20 @@ std::string Today() {
     _strdate(date);
     return date;
 }
-
-// Replaces the file by the complete temporary one in one step; the temporary
-// is removed when that cannot be done.
-bool ReplaceWith(const StrPP& temporary, const StrPP& name) {
-    if (::MoveFileExA(temporary.Text(), name.Text(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    ::DeleteFileA(temporary.Text());
-    return false;
-}
 }  // namespace
 
 bool Lexicon::Write(StrPP name, bool text) {
     fileName = name;
-    // A translator's file is replaced only by a complete new one.
-    const StrPP temporary = name + ".tmp";
+    // A translator's file is replaced only by a complete new one, written to a new
+    // temporary that is deleted on every way out but the last.
+    TemporaryFile temporary(name.Text());
+    if (temporary.Error() != ERROR_SUCCESS) return false;
     if (!text) {
-        try {
-            QRVFile file(temporary, "w+");
+        {
+            temporary.Close();
+            QRVFile file(temporary.Path().c_str(), "r+");  // opens the new, empty file: never re-creates it
             Section* section = file.GetSection(0x102, kLanguageSection);
-            if (!section) {
-                file.Close();
-                ::DeleteFileA(temporary.Text());
-                return false;
-            }
+            if (!section) return false;
             section->SetGrowStep(16384);
             StorageSet set(0, new StorageValue);
             InOrder([&](const MessageRecord& r) {
@@ -52,24 +44,12 @@ bool Lexicon::Write(StrPP name, bool text) {
                 section->WriteRecord(set);
             });
             file.Close();
-        } catch (...) {
-            ::DeleteFileA(temporary.Text());
-            throw;
         }
-        return ReplaceWith(temporary, name);
+        return temporary.PutInPlace() == ERROR_SUCCESS;
     }
-    std::ofstream out(temporary.Text(), std::ios::binary | std::ios::trunc);
-    if (!out) return false;
     const std::string bytes = Text(Today());
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    const bool written = static_cast<bool>(out);
-    out.close();
-    if (!written || out.fail()) {
-        ::DeleteFileA(temporary.Text());
-        return false;
-    }
-    return ReplaceWith(temporary, name);
+    if (temporary.Write(bytes.data(), bytes.size()) != ERROR_SUCCESS) return false;
+    return temporary.PutInPlace() == ERROR_SUCCESS;
 }
 
 int Lexicon::Read(StrPP name) {

@@ -1,5 +1,6 @@
 // Rewrites a configuration file's editor line (851) and toolbar lines (2301 on),
 // and records a file's operations-manager options in the registry.
+#include "foundation/LibraryErrors.h"
 #include "installer/CfgRewriter.h"
 #include "installer/Machine.h"
 #include "installer/RegistryKey.h"
@@ -21,6 +22,9 @@ void VellantSetup::WhackMillCFG(CString source, CString destination, bool toolba
     const CfgAddition added =
         AddToCfg(m_readBuffer, toolbarWanted && !toolbarInstalled, editorWanted && !editorInstalled, m_writeBuffer);
     EditRefusal refusal = added.refusal;
+    // An editor too long to keep in the registry could not be put back: no edit.
+    if (refusal == EditRefusal::None && added.originalEditor && added.originalEditor->size() + 1 > kLargestValueBytes)
+        return Io().RecordFailure(StepAction::WriteFile, destination.Str(), kErrorValueTooLong);
     // The removal needs the file's editor back: without it kept, the file is not edited.
     if (refusal == EditRefusal::None && added.originalEditor) {
         const RegistryData editor = RegistryData::Text(*added.originalEditor);

@@ -67,9 +67,24 @@ void VellantSetup::Commit() {
         for (int i = 0; i < kOptionCount; ++i) record.wanted[i] = *options[i] == TRUE;
     }
 
+    // A version whose editor list is too large to edit is refused before any of its files changes.
+    int eight = 8;
+    int nine = 9;
+    const PathString mcam8 = GetMCAMPath(&eight);
+    const PathString mcam9 = GetMCAMPath(&nine);
+    const auto listTooLarge = [&](const PathString& mcam, const char* list) {
+        std::string ignored;
+        if (mcam.IsEmpty() || Io().Read((mcam + list).Str(), ignored) != ERROR_FILE_TOO_LARGE) return false;
+        Io().RecordFailure(StepAction::ReadFile, (mcam + list).Str(), ERROR_FILE_TOO_LARGE);
+        return true;
+    };
+    const bool refused8 = listTooLarge(mcam8, "Mill8.txt");
+    const bool refused9 = listTooLarge(mcam9, "Mill9.txt");
+
     VersionGroup group8;
     VersionGroup group9;
     for (const McConfigFile& record : m_configFiles) {
+        if (record.version == 8 ? refused8 : refused9) continue;
         (record.version == 8 ? group8 : group9).Add(record);
         const bool* wanted = record.wanted;
         const bool* installed = record.installed;
@@ -90,12 +105,9 @@ void VellantSetup::Commit() {
         }
     }
 
-    int eight = 8;
-    const PathString mcam8 = GetMCAMPath(&eight);
     const PathString source = GetDLLSourcePath();
-    CommitVersion(8, mcam8, source, group8);
-    int nine = 9;
-    CommitVersion(9, GetMCAMPath(&nine), source, group9);
+    if (!refused8) CommitVersion(8, mcam8, source, group8);
+    if (!refused9) CommitVersion(9, mcam9, source, group9);
 
     for (McConfigFile& record : m_configFiles) std::memcpy(record.installed, record.wanted, sizeof record.installed);
     if (m_planning) m_configFiles = recordsBefore;
@@ -104,6 +116,7 @@ void VellantSetup::Commit() {
 void VellantSetup::CommitVersion(int version, const PathString& mcam, const PathString& source,
                                  const VersionGroup& group) {
     const auto inMcam = [&](const char* name) { return (mcam + name).Str(); };
+    Io().GuardBelow(mcam.Str());
     const auto copyHookFiles = [&] {
         for (const AddonFile& file : kHookFiles)
             Io().Copy(StepAction::CopyFile, (source + file.source).Str(), inMcam(file.target));
@@ -129,6 +142,7 @@ void VellantSetup::CommitVersion(int version, const PathString& mcam, const Path
             copyHookFiles();
             Io().Copy(StepAction::CopyFile, (source + kOpMgrFiles[0].source).Str(), opMgrLibrary);
         }
+        if (group.hookInstalled) KeepRunValueQuoted();
     } else if (group.hookInstalled || (decided && Io().Exists(opMgrLibrary))) {
         RemoveOpMgr(mcam);
         if (!group.toolbarWanted) deleteHookFiles();

@@ -1,4 +1,5 @@
 #include "installer/CommitReport.h"
+#include "foundation/LibraryErrors.h"
 #include <algorithm>
 
 bool CommitReport::Failed() const { return !Failures().empty(); }
@@ -47,6 +48,7 @@ const char* OutcomeName(StepOutcome outcome) {
 }
 
 std::string WindowsErrorText(DWORD error) {
+    if (const char* own = LibraryErrorText(error)) return own;
     if ((error & 0xFFFF0000) == kRefusalErrorBase) return RefusalText(static_cast<EditRefusal>(error & 0xFFFF));
     char text[512] = {0};
     const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,

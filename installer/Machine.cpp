@@ -6,11 +6,6 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-// Registry values the installer reads are short; anything larger is not ours.
-const DWORD kLargestValue = 1 << 20;
-}  // namespace
-
 RegistryData RegistryData::Dword(DWORD value) {
     return {REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof value)};
 }
@@ -26,17 +21,39 @@ void Machine::RecordFailure(StepAction action, const std::string& target, DWORD 
     Record(action, target, std::string(), {StepOutcome::Failed, error});
 }
 
+void Machine::GuardBelow(const std::string& folder) {
+    const std::string root = Lower(folder);
+    if (!root.empty() && std::find(guarded_.begin(), guarded_.end(), root) == guarded_.end()) guarded_.push_back(root);
+}
+
+bool Machine::ThroughLink(const std::string& path) const {
+    if (IsLinkOrReparsePoint(path)) return true;
+    const std::string lower = Lower(path);
+    for (std::string root : guarded_) {
+        while (!root.empty() && root.back() == '\\') root.pop_back();
+        if (lower.compare(0, root.size(), root) != 0 || lower.size() <= root.size() || lower[root.size()] != '\\')
+            continue;
+        for (size_t at = lower.find('\\', root.size() + 1); at != std::string::npos; at = lower.find('\\', at + 1))
+            if (path[at - 1] != '\\' && IsLinkOrReparsePoint(path.substr(0, at))) return true;
+    }
+    return false;
+}
+
 bool Machine::Write(StepAction action, const std::string& path, const std::string& data) {
+    if (ThroughLink(path)) return Record(action, path, std::string(), {StepOutcome::Failed, kErrorLinkRefused});
     return Record(action, path, std::string(), DoWrite(path, data));
 }
 
 bool Machine::Copy(StepAction action, const std::string& from, const std::string& to) {
+    if (ThroughLink(to)) return Record(action, to, from, {StepOutcome::Failed, kErrorLinkRefused});
     const DWORD error = Read(from, buffer_);
     if (error != ERROR_SUCCESS) return Record(action, to, from, {StepOutcome::Failed, error});
     return Record(action, to, from, DoWrite(to, buffer_));
 }
 
 bool Machine::BackUp(const std::string& file, const std::string& backup) {
+    if (ThroughLink(file) || ThroughLink(backup))
+        return Record(StepAction::BackUp, backup, file, {StepOutcome::Failed, kErrorLinkRefused});
     return Record(StepAction::BackUp, backup, file, DoBackUp(file, backup));
 }
 
@@ -48,21 +65,29 @@ Machine::Result Machine::DoBackUp(const std::string& file, const std::string& ba
 
 bool Machine::Delete(const std::string& path) {
     if (!Exists(path)) return Record(StepAction::DeleteFile, path, std::string(), {StepOutcome::Unchanged, 0});
+    if (ThroughLink(path))
+        return Record(StepAction::DeleteFile, path, std::string(), {StepOutcome::Failed, kErrorLinkRefused});
     return Record(StepAction::DeleteFile, path, std::string(), DoDelete(path));
 }
 
 bool Machine::CreateFolder(const std::string& path) {
+    if (ThroughLink(path))
+        return Record(StepAction::CreateFolder, path, std::string(), {StepOutcome::Failed, kErrorLinkRefused});
     if (Exists(path)) return Record(StepAction::CreateFolder, path, std::string(), {StepOutcome::Unchanged, 0});
     return Record(StepAction::CreateFolder, path, std::string(), DoCreateFolder(path));
 }
 
 bool Machine::RemoveFolder(const std::string& path) {
     if (!Exists(path)) return Record(StepAction::RemoveFolder, path, std::string(), {StepOutcome::Unchanged, 0});
+    if (ThroughLink(path))
+        return Record(StepAction::RemoveFolder, path, std::string(), {StepOutcome::Failed, kErrorLinkRefused});
     return Record(StepAction::RemoveFolder, path, std::string(), DoRemoveFolder(path));
 }
 
 bool Machine::SetValue(const std::string& key, const std::string& name, const RegistryData& data) {
     const std::string target = key + "\\" + name;
+    if (data.bytes.size() > kLargestValueBytes)
+        return Record(StepAction::SetValue, target, std::string(), {StepOutcome::Failed, kErrorValueTooLong});
     const std::string shown = data.type == REG_DWORD
                                   ? std::to_string(*reinterpret_cast<const DWORD*>(data.bytes.data()))
                                   : data.bytes.substr(0, data.bytes.find('\0'));
@@ -97,7 +122,7 @@ DWORD LiveMachine::Read(const std::string& path, std::string& data) {
         link.content.clear();
         return ERROR_SUCCESS;
     }
-    return ReadWholeFileBytes(path, data);
+    return ReadWholeFileBytes(path, data, kLargestEditable);
 }
 
 DWORD LiveMachine::ReadPieces(const std::string& path, const std::function<void(std::string_view)>& take) {
@@ -123,12 +148,8 @@ bool LinkAsBackup(const std::string& file, const std::string& backup) {
     if (::CreateHardLinkA(backup.c_str(), file.c_str(), nullptr)) return true;
     if (!AlreadyThere(::GetLastError())) return false;
     // An earlier backup is replaced by renaming a new name over it.
-    const std::string temporary = TemporarySiblingOf(backup);
-    if (!::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr)) {
-        if (!AlreadyThere(::GetLastError()) || !::DeleteFileA(temporary.c_str()) ||
-            !::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr))
-            return false;
-    }
+    const std::string temporary = FreshTemporaryName(backup);
+    if (!::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr)) return false;
     if (!::MoveFileExA(temporary.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ::DeleteFileA(temporary.c_str());
         return false;
@@ -142,7 +163,7 @@ bool LinkAsBackup(const std::string& file, const std::string& backup) {
 Machine::Result LiveMachine::DoBackUp(const std::string& file, const std::string& backup) {
     // The file is read first: one that cannot be read gets no backup, as a copy would
     // fail on it too, and the edit that follows takes this content instead of a read.
-    if (const DWORD error = ReadWholeFileBytes(file, buffer_)) return {StepOutcome::Failed, error};
+    if (const DWORD error = ReadWholeFileBytes(file, buffer_, kLargestEditable)) return {StepOutcome::Failed, error};
     if (!LinkAsBackup(file, backup)) return DoWrite(backup, buffer_);
     shared_.push_back({backup, file, std::string()});
     shared_.back().content.swap(buffer_);
@@ -202,7 +223,7 @@ bool LiveMachine::ReadValue(const std::string& key, const std::string& name, Reg
                    data.bytes.assign(reinterpret_cast<const char*>(small), size);
                    return status;
                }
-               if (status != ERROR_MORE_DATA || size > kLargestValue) return status;
+               if (status != ERROR_MORE_DATA || size > kLargestValueBytes) return status;
                std::vector<char> bytes(size + 1, '\0');
                status = ::RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()),
                                            &size);

@@ -4,6 +4,7 @@
 // program. Each change becomes one step of the report. The live machine does the
 // work; a planned machine only records it and answers later reads from what it
 // recorded, so that a plan runs the very code that a real Commit runs.
+#include "foundation/LibraryErrors.h"
 #include "foundation/Owners.h"
 #include "installer/CommitReport.h"
 #include <windows.h>
@@ -12,6 +13,15 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+// The largest file the installer reads whole, edits or copies; a larger one is
+// refused (ERROR_FILE_TOO_LARGE). Mastercam's files are kilobytes; an editor list
+// of blank lines costs the rewriter about 30 bytes of memory per byte in the 32-bit
+// build, where 64 MiB no longer fits.
+constexpr ULONGLONG kLargestEditable = 16ull << 20;
+// The largest registry value the installer stores or reads back: 1 KiB of text and
+// its terminating zero. A longer one is refused (kErrorValueTooLong).
+constexpr DWORD kLargestValueBytes = 1025;
 
 struct RegistryData {
     DWORD type = REG_NONE;
@@ -53,6 +63,10 @@ public:
     bool Signal(const std::string& eventName);
     // A step that could not even be tried, such as an edit whose source was unreadable.
     void RecordFailure(StepAction action, const std::string& target, DWORD error);
+    // Below this folder every part of a changed path must be a plain folder or file:
+    // a link or junction there (say "chooks") would lead a copy or deletion elsewhere.
+    // The last part of any changed path is checked everywhere.
+    void GuardBelow(const std::string& folder);
 
 protected:
     struct Result {
@@ -75,8 +89,11 @@ protected:
 
 private:
     bool Record(StepAction action, const std::string& target, const std::string& detail, Result result);
+    // A change at path would go through a link or reparse point: it is refused.
+    bool ThroughLink(const std::string& path) const;
 
     CommitReport& report_;
+    std::vector<std::string> guarded_;
 };
 
 // The live machine makes a backup as a second name of the file (a hard link) where

@@ -2,6 +2,7 @@
 #include "installer/AddonFiles.h"
 #include "installer/Machine.h"
 #include "installer/VellantSetup.h"
+#include "foundation/TextSearch.h"
 #include <string>
 
 namespace {
@@ -36,10 +37,21 @@ void VellantSetup::InstallOpMgr(PathString folder) {
     const PathString source = GetDLLSourcePath();
     for (const AddonFile& file : kOpMgrFiles)
         Io().Copy(StepAction::CopyFile, (source + file.source).Str(), (folder + file.target).Str());
-    const PathString companion = GetQTX2CAMPath();
-    Io().SetValue(kRunKey, kRunValue, RegistryData::Text(companion.Str()));
-    // Quoted on the command line so that a folder with blanks cannot start another program.
-    Io().Start("\"" + companion.Str() + "\"");
+    // Quoted, in the Run value as on the command line, so that a folder with blanks
+    // ("C:\Program Files\...") cannot start another program ("C:\Program.exe").
+    const std::string companion = QuotedCompanion();
+    Io().SetValue(kRunKey, kRunValue, RegistryData::Text(companion));
+    Io().Start(companion);
+}
+
+std::string VellantSetup::QuotedCompanion() { return "\"" + GetQTX2CAMPath().Str() + "\""; }
+
+void VellantSetup::KeepRunValueQuoted() {
+    // Earlier versions stored the path bare: that value is rewritten in the quoted form.
+    RegistryData stored;
+    if (Io().ReadValue(kRunKey, kRunValue, stored) && stored.type == REG_SZ &&
+        Lower(stored.bytes.substr(0, stored.bytes.find('\0'))) == Lower(GetQTX2CAMPath().Str()))
+        Io().SetValue(kRunKey, kRunValue, RegistryData::Text(QuotedCompanion()));
 }
 
 void VellantSetup::RemoveOpMgr(PathString folder) {

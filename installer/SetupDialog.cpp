@@ -54,7 +54,9 @@ void VellantSetup::BuildMastercamList() {
 CString VellantSetup::HelpPage() const {
     // A host that never handed over its folder layout has no help page to offer.
     ConfigFiles* folders = HostFolders();
-    return folders ? folders->GetHelpTopic(kHelpTopic) : CString();
+    const CString page = folders ? folders->GetHelpTopic(kHelpTopic) : CString();
+    // Only an existing page is ever opened: the shell would start a program for a bare path.
+    return ConfigFiles::IsHelpPage(page) ? page : CString();
 }
 
 BOOL VellantSetup::OnInitDialog() {
@@ -176,7 +178,14 @@ void VellantSetup::OnAttachEditor() { ToggleOption(kEditor, m_editor, kIdEditor)
 
 void VellantSetup::OnSelchangeVellantSelect() { ::ShowWindow(DlgItem(kIdSelectNote), SW_HIDE); }
 
-void VellantSetup::OnInfoIcon() { ::ShellExecuteA(m_hWnd, "open", HelpPage(), nullptr, nullptr, SW_SHOWNORMAL); }
+void VellantSetup::OnInfoIcon() {
+    const CString page = HelpPage();
+    if (page.IsEmpty()) {
+        ::MessageBeep(MB_ICONEXCLAMATION);
+        return;
+    }
+    ::ShellExecuteA(m_hWnd, "open", page, nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 void VellantSetup::OnAddMastercamDirectory() {
     const StrPP folder = BrowseForFolder(false, true);

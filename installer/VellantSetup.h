@@ -107,6 +107,9 @@ private:
     void InstallOpMgr(PathString folder);
     void RemoveOpMgr(PathString folder);
     bool IsOpMgrInstalled();
+    // The companion's path in double quotes: its Run value and its command line.
+    std::string QuotedCompanion();
+    void KeepRunValueQuoted();
     void GetCFGFiles();
     bool IsCFGItemInstalled(CString text, PathString file);
     int IsCFGEnabledForHook(PathString file);

@@ -84,7 +84,7 @@ TEST_F(BatchTest, InstallThenRemoveGivesBackEveryFile) {
     EXPECT_TRUE(GetRegText(HKEY_CURRENT_USER, kQtx2camKeyName, "Mastercam Original Editor", editor));
     std::string run;
     EXPECT_TRUE(GetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, run));
-    EXPECT_EQ(run, AddonFolder() + "\\qtx2cam.exe");
+    EXPECT_EQ(run, "\"" + AddonFolder() + "\\qtx2cam.exe\"");
     EXPECT_TRUE(WaitForCompanionLog("started", started + 2));  // one per Mastercam version
 
     RemoveAllMastercamOptions();

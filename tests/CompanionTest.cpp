@@ -23,7 +23,7 @@ TEST_F(Companion, InstallStartsAndRemoveSignals) {
         EXPECT_TRUE(folder.empty() || (PathExists(getOps) && PathExists(trans)));
         std::string run;
         ASSERT_TRUE(GetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, run));
-        EXPECT_EQ(run, std::string(probe.CompanionPath()));
+        EXPECT_EQ(run, "\"" + std::string(probe.CompanionPath()) + "\"");  // quoted: blanks cannot split it
         EXPECT_TRUE(probe.OpMgrInstalled());
         ASSERT_TRUE(WaitForCompanionLog("started", started + 1)) << folder;
 
@@ -40,7 +40,10 @@ TEST_F(Companion, InstallStartsAndRemoveSignals) {
     EXPECT_FALSE(probe.OpMgrInstalled());
     SetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, "");
     EXPECT_FALSE(probe.OpMgrInstalled());
+    // A bare path, as earlier versions stored it, still counts, and remove still takes it away.
     SetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, "C:\\x\\qtx2cam.exe");
     EXPECT_TRUE(probe.OpMgrInstalled());
+    probe.RemoveOpMgr(mcam9.Folder());
+    EXPECT_FALSE(probe.OpMgrInstalled());
 }
 }  // namespace

@@ -29,6 +29,7 @@ public:
     void InstallOpMgr(const std::string& folder) { s.InstallOpMgr(folder.c_str()); }
     void RemoveOpMgr(const std::string& folder) { s.RemoveOpMgr(folder.c_str()); }
     bool OpMgrInstalled() { return s.IsOpMgrInstalled(); }
+    CString HelpPage() { return s.HelpPage(); }
     BOOL* Options() { return &s.m_opMgrHook; }
     BOOL& AllMill() { return s.m_allMill; }
     BOOL& AllRouter() { return s.m_allRouter; }
