@@ -1,10 +1,12 @@
 #include "environment/Lexicon.h"
 #include "foundation/SplayTree.h"
+#include "foundation/TemporaryFile.h"
 #include "settings/QRVFile.h"
 #include "settings/StorageSet.h"
 #include <charconv>
 #include <cstdint>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -78,14 +80,6 @@ bool ParseNumbered(const std::string& line, long& number, std::string& english) 
     refused.Throw();
 }
 
-// Replaces the file by the complete temporary one in one step; the temporary
-// is removed when that cannot be done.
-bool ReplaceWith(const StrPP& temporary, const StrPP& name) {
-    if (::MoveFileExA(temporary.Text(), name.Text(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    ::DeleteFileA(temporary.Text());
-    return false;
-}
-
 Lexicon theLexicon;
 }  // namespace
 
@@ -153,17 +147,16 @@ int Lexicon::Count() const {
 
 bool Lexicon::Write(StrPP name, bool text) {
     fileName = name;
-    // A translator's file is replaced only by a complete new one.
-    const StrPP temporary = name + ".tmp";
+    // A translator's file is replaced only by a complete new one, written to a new
+    // temporary that is deleted on every way out but the last.
+    TemporaryFile temporary(name.Text());
+    if (temporary.Error() != ERROR_SUCCESS) return false;
     if (!text) {
-        try {
-            QRVFile file(temporary, "w+");
+        {
+            temporary.Close();
+            QRVFile file(temporary.Path().c_str(), "r+");  // opens the new, empty file: never re-creates it
             Section* section = file.GetSection(0x102, kLanguageSection);
-            if (!section) {
-                file.Close();
-                ::DeleteFileA(temporary.Text());
-                return false;
-            }
+            if (!section) return false;
             section->SetGrowStep(16384);
             StorageSet set(0, new StorageValue);
             InOrder([&](const MessageRecord& r) {
@@ -177,14 +170,10 @@ bool Lexicon::Write(StrPP name, bool text) {
                 section->WriteRecord(set);
             });
             file.Close();
-        } catch (...) {
-            ::DeleteFileA(temporary.Text());
-            throw;
         }
-        return ReplaceWith(temporary, name);
+        return temporary.PutInPlace() == ERROR_SUCCESS;
     }
-    std::ofstream out(temporary.Text(), std::ios::binary | std::ios::trunc);
-    if (!out) return false;
+    std::ostringstream out;
     const char* const header[] = {
         "#*       Name: English",
         "#*    Version: 1.0",
@@ -210,14 +199,9 @@ bool Lexicon::Write(StrPP name, bool text) {
             << r.number << ' ' << Escaped(r.english) << "\r\n"
             << Escaped(r.current) << "\r\n";
     });
-    out.flush();
-    const bool written = static_cast<bool>(out);
-    out.close();
-    if (!written || out.fail()) {
-        ::DeleteFileA(temporary.Text());
-        return false;
-    }
-    return ReplaceWith(temporary, name);
+    const std::string written = out.str();
+    if (temporary.Write(written.data(), written.size()) != ERROR_SUCCESS) return false;
+    return temporary.PutInPlace() == ERROR_SUCCESS;
 }
 
 int Lexicon::Read(StrPP name) {

@@ -23,6 +23,6 @@ VELLANTS_API bool WriteWholeFile(const char* name, const void* data, int size);
 VELLANTS_API int RunProgram(char* commandLine, bool wait);
 VELLANTS_API bool FileTimeEquals(const char* name, FILETIME when);
 // Whether a new file can be made where probePath points (a folder of that name means
-// it cannot). A file already there is the user's and is never opened for writing: the
-// probe is then made under a fresh name beside it.
+// it cannot). The probe is a temporary of probePath (TemporaryFile): a file or link
+// already there is never opened.
 VELLANTS_API bool CanCreateFileAt(const char* probePath);

@@ -123,12 +123,8 @@ bool LinkAsBackup(const std::string& file, const std::string& backup) {
     if (::CreateHardLinkA(backup.c_str(), file.c_str(), nullptr)) return true;
     if (!AlreadyThere(::GetLastError())) return false;
     // An earlier backup is replaced by renaming a new name over it.
-    const std::string temporary = TemporarySiblingOf(backup);
-    if (!::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr)) {
-        if (!AlreadyThere(::GetLastError()) || !::DeleteFileA(temporary.c_str()) ||
-            !::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr))
-            return false;
-    }
+    const std::string temporary = FreshTemporaryName(backup);
+    if (!::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr)) return false;
     if (!::MoveFileExA(temporary.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ::DeleteFileA(temporary.c_str());
         return false;
