@@ -4,6 +4,7 @@
 #include "installer/AddonFiles.h"
 #include "installer/Machine.h"
 #include "installer/VellantSetup.h"
+#include "foundation/TemporaryFile.h"
 #include <algorithm>
 
 namespace {
@@ -73,4 +74,25 @@ void VellantSetup::RescanRecords() {
         if (!taken[i]) m_configFiles.push_back(fresh[i]);
 }
 
-void VellantSetup::ClearOrphans() {}
+void VellantSetup::ClearOrphans() {
+    if (m_planning) return;
+    std::vector<std::string> targets;
+    for (const McConfigFile& record : m_configFiles) targets.push_back(record.path.Str());
+    for (int version : {9, 8}) {
+        const PathString mcam = GetMCAMPath(&version);
+        if (mcam.IsEmpty()) continue;
+        targets.push_back((mcam + (version == 8 ? "Mill8.txt" : "Mill9.txt")).Str());
+        for (const AddonFile& file : kHookFiles) targets.push_back((mcam + file.target).Str());
+        for (const AddonFile& file : kOpMgrFiles) targets.push_back((mcam + file.target).Str());
+        targets.push_back((mcam + kEditorProgram.target).Str());
+    }
+    const size_t files = targets.size();
+    for (size_t i = 0; i < files; ++i) targets.push_back(targets[i] + kBackupSuffix);
+    for (const std::string& target : targets) {
+        ClearOrphanedTemporaries(target);
+        // Earlier versions gave every process the same temporary name; under the lock
+        // no run is writing one.
+        const std::string shared = target + ".QTXNew";
+        if (Io().Exists(shared) && !IsLinkOrReparsePoint(shared)) Io().Delete(shared);
+    }
+}
