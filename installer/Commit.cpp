@@ -191,7 +191,10 @@ void VellantSetup::CommitVersion(int version, const PathString& mcam, const Path
     };
     // The hook's files serve both the hook and the toolbar.
     const Keeper& hookFilesKept = group.hookKept ? group.hookKept : group.toolbarKept;
+    bool keptHookFilesShown = false;
     const auto deleteHookFiles = [&] {
+        if (keptHookFilesShown) return;
+        keptHookFilesShown = static_cast<bool>(hookFilesKept);
         for (const AddonFile& file : kHookFiles) {
             if (!hookFilesKept)
                 Io().Delete(inMcam(file.target));
