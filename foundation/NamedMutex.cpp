@@ -47,7 +47,8 @@ std::string MutexNameForPath(const std::string& prefix, const std::string& path)
     return "Global\\" + prefix + part;
 }
 
-NamedMutexHold::NamedMutexHold(const std::string& name, DWORD waitMs) : mutex_(::CreateMutexA(nullptr, FALSE, name.c_str())) {
+NamedMutexHold::NamedMutexHold(const std::string& name, DWORD waitMs)
+    : mutex_(::CreateMutexA(nullptr, FALSE, name.c_str())) {
     if (!mutex_) {
         error_ = ::GetLastError();
         outcome_ = error_ == ERROR_INVALID_HANDLE ? Outcome::WrongKind : Outcome::Failed;
@@ -60,9 +61,7 @@ NamedMutexHold::NamedMutexHold(const std::string& name, DWORD waitMs) : mutex_(:
             outcome_ = Outcome::Busy;
             error_ = WAIT_TIMEOUT;
             break;
-        default:
-            outcome_ = Outcome::Failed;
-            error_ = ::GetLastError();
+        default: outcome_ = Outcome::Failed; error_ = ::GetLastError();
     }
 }
 

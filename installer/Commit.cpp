@@ -262,8 +262,8 @@ void VellantSetup::CommitVersion(int version, const PathString& mcam, const Path
         Keeper listKeeps;
         if (listThere && !listExists) listKeeps = {editorList, listError};
         if (listThere && (group.editorInstalled || (decided && listHasEntry))) {
-            const DWORD error = EditWithBackup(editorList.c_str(),
-                                               [&](CString backup, CString file) { DeWhackMillTXT(backup, file); });
+            const DWORD error =
+                EditWithBackup(editorList.c_str(), [&](CString backup, CString file) { DeWhackMillTXT(backup, file); });
             if (error != ERROR_SUCCESS) listKeeps = {editorList, error};
         }
         if (group.editorInstalled || (decided && Io().Exists(editorProgram))) {

@@ -263,7 +263,9 @@ const DWORD kProgramPoll = 20;
 
 // The stop event is manual-reset: a stop asked before the program waits on it is
 // not lost. Null when the name belongs to an object of another kind.
-ScopedHandle StopEvent(const std::string& name) { return ScopedHandle(::CreateEventA(nullptr, TRUE, FALSE, name.c_str())); }
+ScopedHandle StopEvent(const std::string& name) {
+    return ScopedHandle(::CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
+}
 
 // Whether another live process owns the mutex; `error` tells a name held by another
 // kind of object (ERROR_INVALID_HANDLE) from a mutex nobody has made.

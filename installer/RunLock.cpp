@@ -25,9 +25,9 @@ std::unique_ptr<RunLock> VellantSetup::LockInstallations() {
     if (locks.empty()) locks.emplace_back(InstallationLockName(std::string()), std::string());
     // One order for every run, so that two runs never each hold what the other waits for.
     std::sort(locks.begin(), locks.end());
-    locks.erase(std::unique(locks.begin(), locks.end(),
-                            [](const auto& a, const auto& b) { return a.first == b.first; }),
-                locks.end());
+    locks.erase(
+        std::unique(locks.begin(), locks.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+        locks.end());
 
     auto held = std::make_unique<RunLock>();
     for (const auto& [name, folder] : locks) {
@@ -37,9 +37,9 @@ std::unique_ptr<RunLock> VellantSetup::LockInstallations() {
             m_report.planned = m_planning;
             const char* why = hold->Result() == NamedMutexHold::Outcome::Busy        ? kBusy
                               : hold->Result() == NamedMutexHold::Outcome::WrongKind ? kWrongKind
-                                                                                      : "";
-            m_report.steps.push_back({StepAction::Lock, folder.empty() ? name : folder, why, StepOutcome::Failed,
-                                      hold->Error()});
+                                                                                     : "";
+            m_report.steps.push_back(
+                {StepAction::Lock, folder.empty() ? name : folder, why, StepOutcome::Failed, hold->Error()});
             return nullptr;
         }
         held->abandoned |= hold->Abandoned();

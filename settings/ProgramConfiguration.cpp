@@ -71,7 +71,9 @@ private:
     NamedMutexHold hold;
 };
 
-bool Transient(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION; }
+bool Transient(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
 }  // namespace
 
 class ProgramConfiguration::Lock {

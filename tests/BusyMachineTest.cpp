@@ -108,8 +108,8 @@ protected:
                     record.installed[kOpMgrToolDefs] || record.installed[kOpMgrDisableToolpath];
             toolbar |= record.installed[kToolbar];
             editor |= record.installed[kEditor];
-            const bool plain = std::none_of(std::begin(record.installed), std::end(record.installed),
-                                            [](bool on) { return on; });
+            const bool plain =
+                std::none_of(std::begin(record.installed), std::end(record.installed), [](bool on) { return on; });
             if (plain && ReadFileText(record.path.Str()) != pristine_[record.path.Str()])
                 return "removal did not give back " + record.path.Str();
         }
@@ -151,8 +151,8 @@ protected:
             const std::string wrong = Inconsistency(*mcam, before.Records(), ran, checked, hook);
             for (size_t h = 0; h < runs.size(); ++h) {
                 const bool remove = std::string(ran[h]->arguments) == "remove";
-                const bool claimed = runs[h].exitCode == 0 &&
-                                     runs[h].output.find(remove ? "removed" : "installed") != std::string::npos;
+                const bool claimed =
+                    runs[h].exitCode == 0 && runs[h].output.find(remove ? "removed" : "installed") != std::string::npos;
                 failedRuns += claimed ? 0 : 1;
                 wrongClaims += claimed && !wrong.empty() ? 1 : 0;
                 EXPECT_TRUE(claimed) << ran[h]->arguments << ": " << runs[h].exitCode << "\n" << runs[h].output;
@@ -161,9 +161,10 @@ protected:
             inconsistent += wrong.empty() ? 0 : 1;
             EXPECT_EQ(wrong, "") << "round " << round;
         }
-        std::printf("%d hosts at once: %d rounds, %d files checked, %d inconsistent, %d wrong claims of success, "
-                    "%d failed runs, %d companions alive where no file keeps the hook\n",
-                    hosts, rounds, checked, inconsistent, wrongClaims, failedRuns, companionsAfterRemove);
+        std::printf(
+            "%d hosts at once: %d rounds, %d files checked, %d inconsistent, %d wrong claims of success, "
+            "%d failed runs, %d companions alive where no file keeps the hook\n",
+            hosts, rounds, checked, inconsistent, wrongClaims, failedRuns, companionsAfterRemove);
         EXPECT_EQ(companionsAfterRemove, 0);
     }
 
@@ -189,9 +190,8 @@ TEST_F(BusyMachine, SecondRunWaitsThenReportsInProgress) {
         DWORD exitCode;
         const char* says;
     };
-    for (const Case& c : {Case{kHeld, 4, "another installer run is in progress"},
-                          Case{kAbandoned, 0, "installed"}, Case{kSquatted, 1, "failed: lock installation"},
-                          Case{kFree, 0, "installed"}}) {
+    for (const Case& c : {Case{kHeld, 4, "another installer run is in progress"}, Case{kAbandoned, 0, "installed"},
+                          Case{kSquatted, 1, "failed: lock installation"}, Case{kFree, 0, "installed"}}) {
         const std::string before = ReadFileText(mcam9 / "a.cfg");
         std::unique_ptr<NamedMutexHold> held;
         ScopedHandle squatter;
@@ -220,16 +220,18 @@ TEST_F(BusyMachine, DialogAppliesOverAnotherRun) {
     const std::string a = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
     const std::string b = mcam9.AddCfg("b.cfg", SampleCfg(kMillLine));
     struct Case {
-        const char* before;  // host command before the dialog opens
+        const char* before;   // host command before the dialog opens
         const char* between;  // host command while it is open
-        bool chooseA;  // single-file mode on a.cfg with the editor clicked; else the Mill scope as shown
+        bool chooseA;         // single-file mode on a.cfg with the editor clicked; else the Mill scope as shown
         bool expected[2][kOptionCount];
     };
     const Case cases[] = {
         // The uninstaller removes everything the dialog saw; applying the scope puts it all back.
         {"install", "remove", false, {{true, true, true, false, true, true}, {true, true, true, false, true, true}}},
         // Another run adds the toolbar; the user gives a.cfg the editor: both stay.
-        {"remove", "install toolbar", true,
+        {"remove",
+         "install toolbar",
+         true,
          {{false, false, false, false, true, true}, {false, false, false, false, true, false}}},
     };
     ProgramConfiguration settings("test", "test");
@@ -273,8 +275,8 @@ TEST_F(BusyMachine, DialogAppliesOverAnotherRun) {
 }
 
 // A remove that cannot change one configuration file (held open by another program that
-// shares it with no one, or only with readers) leaves that file's options and everything they use, says what it kept and why,
-// and finishes once the file can be changed.
+// shares it with no one, or only with readers) leaves that file's options and everything they use, says what it kept
+// and why, and finishes once the file can be changed.
 TEST_F(BusyMachine, RemoveKeepsWhatAnUnchangedFileUses) {
     for (const bool unreadable : {true, false}) {
         TempFolder root;

@@ -76,8 +76,9 @@ TEST(SettingsRace, TwoSaversAndALoaderUnderThreeSpellings) {
     EXPECT_EQ(value % 1000000, saves - 1);  // the last save of one of the savers
     // Nothing but the file and the tallies: no temporary is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path()), {}), 4);
-    std::printf("settings race: %d operations attempted (%d saves), %d done, %d silent failures, %d raised, "
-                "final file whole\n",
-                total.attempted, 2 * saves, total.done, total.silent, total.raised);
+    std::printf(
+        "settings race: %d operations attempted (%d saves), %d done, %d silent failures, %d raised, "
+        "final file whole\n",
+        total.attempted, 2 * saves, total.done, total.silent, total.raised);
 }
 }  // namespace

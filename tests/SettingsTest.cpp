@@ -197,9 +197,7 @@ TEST(Settings, FailedSaveLeavesThePreviousFile) {
     ASSERT_TRUE(store.Save(path.c_str()));
     const std::string before = ReadFileText(path);
     store.SetEntry("second", Value("a text that makes the new file longer"));
-    const auto onlyTheFile = [&] {
-        return std::distance(std::filesystem::directory_iterator(temp.Path()), {}) == 1;
-    };
+    const auto onlyTheFile = [&] { return std::distance(std::filesystem::directory_iterator(temp.Path()), {}) == 1; };
 
     EXPECT_THROW(store.Save((temp / "no such folder\\keep.qrv").c_str()), QRVException);
     EXPECT_TRUE(onlyTheFile());
