@@ -55,7 +55,9 @@ NamedMutexHold::NamedMutexHold(const std::string& name, DWORD waitMs)
         return;
     }
     switch (::WaitForSingleObject(mutex_.Get(), waitMs)) {
-        case WAIT_ABANDONED: abandoned_ = true; [[fallthrough]];
+        // A holder that died left what it guarded as it was: the next holder goes by
+        // what it finds, as after any failure.
+        case WAIT_ABANDONED:
         case WAIT_OBJECT_0: outcome_ = Outcome::Owned; break;
         case WAIT_TIMEOUT:
             outcome_ = Outcome::Busy;

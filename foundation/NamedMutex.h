@@ -16,7 +16,7 @@ VELLANTS_API std::string MutexNameForPath(const std::string& prefix, const std::
 class VELLANTS_API NamedMutexHold {
 public:
     enum class Outcome {
-        Owned,      // held until the hold ends
+        Owned,      // held until the hold ends; also when a holder died holding it
         Busy,       // another thread or process held it for the whole wait
         WrongKind,  // the name belongs to an object that is not a mutex
         Failed,     // see Error()
@@ -30,13 +30,9 @@ public:
     Outcome Result() const { return outcome_; }
     // The Win32 error of a hold not had: WAIT_TIMEOUT when busy.
     DWORD Error() const { return error_; }
-    // A holder ended without letting go (a process that was killed): what it guarded
-    // may be half done.
-    bool Abandoned() const { return abandoned_; }
 
 private:
     ScopedHandle mutex_;
     Outcome outcome_ = Outcome::Failed;
     DWORD error_ = ERROR_SUCCESS;
-    bool abandoned_ = false;
 };

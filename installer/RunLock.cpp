@@ -42,7 +42,6 @@ std::unique_ptr<RunLock> VellantSetup::LockInstallations() {
                 {StepAction::Lock, folder.empty() ? name : folder, why, StepOutcome::Failed, hold->Error()});
             return nullptr;
         }
-        held->abandoned |= hold->Abandoned();
         held->holds.push_back(std::move(hold));
     }
     return held;

@@ -15,5 +15,4 @@ std::string InstallationLockName(const std::string& folder);
 class RunLock {
 public:
     std::vector<std::unique_ptr<NamedMutexHold>> holds;
-    bool abandoned = false;  // a run that held one was killed part way
 };
