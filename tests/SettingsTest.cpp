@@ -228,6 +228,23 @@ TEST(Settings, FailedSaveLeavesThePreviousFile) {
     EXPECT_EQ(loaded.LookUp("second", "", v), 1);
 }
 
+// A lock name held by an object that is not a mutex is no lock: load and save raise
+// and the file stays as it was.
+TEST(Settings, SquattedLockNameRaises) {
+    TempFolder temp;
+    const std::string path = temp / "squat.qrv";
+    ProgramConfiguration store("a", "b");
+    store.SetEntry("kept", Value(1));
+    ASSERT_EQ(store.Save(path.c_str()), 1);
+    const std::string before = ReadFileText(path);
+    ScopedHandle squatter(::CreateEventA(nullptr, TRUE, FALSE, ProgramConfiguration::MutexName(path.c_str())));
+    ASSERT_TRUE(squatter);
+    store.SetEntry("lost", Value(2));
+    EXPECT_THROW(store.Save(path.c_str()), QRVException);
+    EXPECT_THROW(store.Load(path.c_str()), QRVException);
+    EXPECT_EQ(ReadFileText(path), before);
+}
+
 // Sets start empty or as a copy of the first; a set's tree keeps every key through removals and copies.
 TEST(Settings, SetsAndEntries) {
     ProgramConfiguration store("a", "b");
