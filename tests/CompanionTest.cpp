@@ -3,6 +3,21 @@
 #include <gtest/gtest.h>
 
 namespace {
+// A companion that never ends: it holds the running mutex until told to let go.
+struct StuckCompanion {
+    ScopedHandle letGo{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    ScopedHandle owned{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+};
+
+DWORD WINAPI RunStuck(void* stuck) {
+    StuckCompanion& companion = *static_cast<StuckCompanion*>(stuck);
+    ScopedHandle running(::CreateMutexA(nullptr, TRUE, "QTX2CAM Running"));
+    ::SetEvent(companion.owned.Get());
+    ::WaitForSingleObject(companion.letGo.Get(), INFINITE);
+    ::ReleaseMutex(running.Get());
+    return 0;
+}
+
 class Companion : public ::testing::Test {
 protected:
     void TearDown() override { StopAllCompanions(); }
@@ -82,5 +97,22 @@ TEST_F(Companion, SquattedNamesAreReportedFailures) {
         ASSERT_EQ(setup.LastReport().Failures().size(), 1u) << c.squatted;
         EXPECT_EQ(setup.LastReport().Failures()[0]->action, StepAction::SignalEvent) << c.squatted;
     }
+}
+// A companion that does not end when asked is a failed step; install starts no second one.
+TEST_F(Companion, OneThatDoesNotEndIsReported) {
+    StuckCompanion stuck;
+    ScopedHandle thread(::CreateThread(nullptr, 0, RunStuck, &stuck, 0, nullptr));
+    ASSERT_EQ(::WaitForSingleObject(stuck.owned.Get(), 10000), WAIT_OBJECT_0);
+    const int started = CompanionLogCount("started");
+    mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
+    setup.InstallAllMastercamOptions(false, false, true, false, false);
+    EXPECT_EQ(Failures(), std::vector<std::string>{});
+    EXPECT_EQ(CompanionLogCount("started"), started);
+    probe.Records() = {};
+    setup.RemoveAllMastercamOptions();
+    EXPECT_EQ(Failures(), std::vector<std::string>{"signal event QTX2CAM Shutdown"});
+    EXPECT_EQ(setup.LastReport().Failures()[0]->error, static_cast<DWORD>(WAIT_TIMEOUT));
+    ::SetEvent(stuck.letGo.Get());
+    ::WaitForSingleObject(thread.Get(), INFINITE);
 }
 }  // namespace
