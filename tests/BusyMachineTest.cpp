@@ -320,3 +320,21 @@ TEST_F(BusyMachine, RemoveKeepsWhatAnUnchangedFileUses) {
     }
 }
 }  // namespace
+
+namespace {
+// Temporaries left by runs that were killed go with the next run, also beside files it
+// does not change; a plan leaves them.
+TEST_F(BusyMachine, NextRunClearsOrphans) {
+    TempFolder root;
+    SampleInstall mcam9(root, 9);
+    const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
+    const std::vector<std::string> orphans = {cfg + ".QTXNew", cfg + ".QTXSave.QTXNew", cfg + ".QTXNew-1-0-1",
+                                              cfg + ".QTXSave.QTXNew-1-0-2"};
+    for (const std::string& orphan : orphans) WriteFileText(orphan, "left by a killed run");
+    ASSERT_EQ(RunHost(registry, "plan remove").exitCode, 0u);
+    for (const std::string& orphan : orphans) EXPECT_TRUE(PathExists(orphan)) << orphan;
+    ASSERT_EQ(RunHost(registry, "remove").exitCode, 0u);
+    for (const std::string& orphan : orphans) EXPECT_FALSE(PathExists(orphan)) << orphan;
+    EXPECT_EQ(ReadFileText(cfg), SampleCfg(kMillLine));
+}
+}  // namespace
