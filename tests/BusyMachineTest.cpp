@@ -284,6 +284,9 @@ TEST_F(BusyMachine, RemoveKeepsWhatAnUnchangedFileUses) {
         mcam9.AddEditorList(SampleEditorList(3));
         const std::string stuck = mcam9.AddCfg("stuck.cfg", SampleCfg(kMillLine));
         const std::string free = mcam9.AddCfg("free.cfg", SampleCfg(kMillLine));
+        // Mastercam 8 comes first and has nothing stuck: its own files go, the companion stays.
+        SampleInstall mcam8(root, 8);
+        mcam8.AddCfg("free8.cfg", SampleCfg(kMillLine));
         ASSERT_EQ(RunHost(registry, "install").exitCode, 0u);
         ScopedHandle holder(::CreateFileA(stuck.c_str(), GENERIC_READ, unreadable ? 0 : FILE_SHARE_READ, nullptr,
                                           OPEN_EXISTING, 0, nullptr));
@@ -306,6 +309,8 @@ TEST_F(BusyMachine, RemoveKeepsWhatAnUnchangedFileUses) {
                             {mcam9 / kOpMgrFiles[0].target, std::string(kRunKeyName) + "\\" + kRunValueName});
         EXPECT_EQ(kept, expected) << unreadable;
         EXPECT_EQ(ReadFileText(free), SampleCfg(kMillLine)) << unreadable;
+        EXPECT_FALSE(PathExists(mcam8 / kOpMgrFiles[0].target)) << unreadable;
+        EXPECT_FALSE(PathExists(mcam8 / kHookFiles[0].target)) << unreadable;
         EXPECT_TRUE(EditorListHasHostEntry(ReadFileText(mcam9 / "Mill9.txt"))) << unreadable;
         EXPECT_EQ(RunningCompanions().size(), unreadable ? 1u : 0u) << unreadable;
 
