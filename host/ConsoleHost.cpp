@@ -2,7 +2,8 @@
 // configuration files carry, runs the batch install and removal, and shows what
 // either would change before anything is written. See Usage() for the commands.
 // KORVANE_SETUP_REGISTRY=<key> keeps the registry under HKEY_CURRENT_USER\<key>
-// (for tests that run the host beside others).
+// (for tests that run the host beside others); KORVANE_SETUP_LOCK_WAIT=<ms> bounds
+// the wait for another run on the same Mastercam installation.
 #include "host/JsonReport.h"
 #include "host/OptionNames.h"
 #include "host/UnifiedDiff.h"
@@ -20,7 +21,7 @@
 #include <vector>
 
 namespace {
-enum ExitCode { kDone = 0, kStepFailed = 1, kUsage = 2 };
+enum ExitCode { kDone = 0, kStepFailed = 1, kUsage = 2, kBusy = 4 };
 
 const char* const kUsageLine =
     "usage: korvane-setup [--json] [where | list | install [OPTION...] | remove | plan install [OPTION...] | plan "
@@ -48,7 +49,7 @@ void PrintHelp() {
         "  --json                 one JSON document instead of text\n"
         "  --help                 this text\n\n"
         "Exit codes: 0 done, 1 a step failed (each failed step is named with its Windows error),\n"
-        "2 the command line was not understood.\n",
+        "2 the command line was not understood, 4 another installer run is in progress (nothing was changed).\n",
         kUsageLine);
 }
 
@@ -169,6 +170,7 @@ int List(const Command& command) {
 int Change(const Command& command) {
     VellantSetup setup;
     setup.SetPlanning(command.plan);
+    if (const char* wait = std::getenv("KORVANE_SETUP_LOCK_WAIT")) setup.SetLockWait(std::strtoul(wait, nullptr, 10));
     if (command.name == "install")
         setup.InstallAllMastercamOptions(Wants(command, "editor"), Wants(command, "toolbar"), Wants(command, "hook"),
                                          Wants(command, "button"), Wants(command, "tooldefs"));
@@ -188,8 +190,10 @@ int Change(const Command& command) {
         PrintPlan(report);
     } else {
         PrintFailures(report);
+        if (report.Busy()) std::fprintf(stderr, "another installer run is in progress; nothing was changed\n");
         if (!failed) std::printf(command.name == "install" ? "installed\n" : "removed\n");
     }
+    if (report.Busy()) return kBusy;
     // A plan only tells: a step it foresees failing is in its output, not an error.
     return failed && !command.plan ? kStepFailed : kDone;
 }

@@ -4,6 +4,12 @@
 
 bool CommitReport::Failed() const { return !Failures().empty(); }
 
+bool CommitReport::Busy() const {
+    return std::any_of(steps.begin(), steps.end(), [](const CommitStep& step) {
+        return step.action == StepAction::Lock && step.outcome == StepOutcome::Failed && step.error == WAIT_TIMEOUT;
+    });
+}
+
 std::vector<const CommitStep*> CommitReport::Failures() const {
     std::vector<const CommitStep*> failed;
     for (const CommitStep& step : steps)
@@ -33,6 +39,8 @@ const char* ActionName(StepAction action) {
         case StepAction::DeleteValue: return "delete value";
         case StepAction::StartProgram: return "start program";
         case StepAction::SignalEvent: return "signal event";
+        case StepAction::Lock: return "lock installation";
+        case StepAction::Keep: return "keep";
     }
     return "?";
 }

@@ -17,8 +17,10 @@ enum class StepAction {
     RemoveFolder,  // removed only when empty
     SetValue,      // a registry value written (under HKEY_CURRENT_USER)
     DeleteValue,
-    StartProgram,
-    SignalEvent,
+    StartProgram,  // the companion started, once it runs
+    SignalEvent,   // the companion asked to end, once it has
+    Lock,          // the lock of a Mastercam installation, not had: nothing was changed
+    Keep,          // an add-on file or value left for a file that could not be changed
 };
 
 enum class StepOutcome {
@@ -50,6 +52,8 @@ struct VELLANTS_API CommitReport {
     std::map<std::string, PlannedFile> files;  // plans only: every file written, by path
 
     bool Failed() const;
+    // Another run held an installation's lock for the whole wait.
+    bool Busy() const;
     std::vector<const CommitStep*> Failures() const;
     // Plans only: the configuration files and editor lists the run would edit, in the
     // order of their first edit.

@@ -102,12 +102,12 @@ bool Machine::DeleteValue(const std::string& key, const std::string& name) {
     return Record(StepAction::DeleteValue, target, std::string(), DoDeleteValue(key, name));
 }
 
-bool Machine::Start(const std::string& commandLine) {
-    return Record(StepAction::StartProgram, commandLine, std::string(), DoStart(commandLine));
+bool Machine::Start(const std::string& commandLine, const std::string& stopEvent, const std::string& running) {
+    return Record(StepAction::StartProgram, commandLine, std::string(), DoStart(commandLine, stopEvent, running));
 }
 
-bool Machine::Signal(const std::string& eventName) {
-    return Record(StepAction::SignalEvent, eventName, std::string(), DoSignal(eventName));
+bool Machine::Stop(const std::string& stopEvent, const std::string& running) {
+    return Record(StepAction::SignalEvent, stopEvent, std::string(), DoStop(stopEvent, running));
 }
 
 bool LiveMachine::Exists(const std::string& path) {
@@ -281,15 +281,86 @@ Machine::Result LiveMachine::DoDeleteValue(const std::string& key, const std::st
     return {status == ERROR_SUCCESS ? StepOutcome::Done : StepOutcome::Failed, static_cast<DWORD>(status)};
 }
 
-Machine::Result LiveMachine::DoStart(const std::string& commandLine) {
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (RunProgram(line.data(), false) != 0) return {StepOutcome::Failed, ::GetLastError()};
-    return {StepOutcome::Done, 0};
+namespace {
+// How long a program is given to come up, or to end once asked to.
+const DWORD kProgramWait = 10000;
+const DWORD kProgramPoll = 20;
+
+// The stop event is manual-reset: a stop asked before the program waits on it is
+// not lost. Null when the name belongs to an object of another kind.
+ScopedHandle StopEvent(const std::string& name) {
+    return ScopedHandle(::CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
 }
 
-Machine::Result LiveMachine::DoSignal(const std::string& eventName) {
-    ScopedHandle event(::CreateEventA(nullptr, FALSE, FALSE, eventName.c_str()));
-    if (!event || !::SetEvent(event.Get())) return {StepOutcome::Failed, ::GetLastError()};
-    return {StepOutcome::Done, 0};
+// Whether another live process owns the mutex; `error` tells a name held by another
+// kind of object (ERROR_INVALID_HANDLE) from a mutex nobody has made.
+bool OwnedElsewhere(const std::string& name, DWORD& error) {
+    error = ERROR_SUCCESS;
+    ScopedHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, name.c_str()));
+    if (!mutex) {
+        error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) error = ERROR_SUCCESS;
+        return false;
+    }
+    const DWORD waited = ::WaitForSingleObject(mutex.Get(), 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ::ReleaseMutex(mutex.Get());
+    return waited == WAIT_TIMEOUT;
+}
+}  // namespace
+
+bool LiveMachine::ProgramRunning(const std::string& running) {
+    DWORD error = ERROR_SUCCESS;
+    return OwnedElsewhere(running, error);
+}
+
+Machine::Result LiveMachine::DoStart(const std::string& commandLine, const std::string& stopEvent,
+                                     const std::string& running) {
+    const ScopedHandle stop = StopEvent(stopEvent);
+    if (!stop) return {StepOutcome::Failed, ::GetLastError()};
+    // A stop asked of an earlier program is not meant for this one.
+    if (!::ResetEvent(stop.Get())) return {StepOutcome::Failed, ::GetLastError()};
+    // A program that could not tell it runs is not started.
+    DWORD squatted = ERROR_SUCCESS;
+    if (OwnedElsewhere(running, squatted)) return {StepOutcome::Unchanged, 0};
+    if (squatted != ERROR_SUCCESS) return {StepOutcome::Failed, squatted};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        return {StepOutcome::Failed, ::GetLastError()};
+    const ScopedHandle process(started.hProcess);
+    const ScopedHandle thread(started.hThread);
+    // Until it owns its mutex a stop could find no program to stop.
+    for (DWORD waited = 0; waited < kProgramWait; waited += kProgramPoll) {
+        DWORD error = ERROR_SUCCESS;
+        if (OwnedElsewhere(running, error)) return {StepOutcome::Done, 0};
+        if (error != ERROR_SUCCESS) return {StepOutcome::Failed, error};
+        if (::WaitForSingleObject(process.Get(), kProgramPoll) == WAIT_OBJECT_0) {
+            // Ended at once: another copy may have been running already.
+            if (OwnedElsewhere(running, error)) return {StepOutcome::Done, 0};
+            return {StepOutcome::Failed, error != ERROR_SUCCESS ? error : ERROR_PROCESS_ABORTED};
+        }
+    }
+    return {StepOutcome::Failed, WAIT_TIMEOUT};
+}
+
+Machine::Result LiveMachine::DoStop(const std::string& stopEvent, const std::string& running) {
+    const ScopedHandle stop = StopEvent(stopEvent);
+    if (!stop) return {StepOutcome::Failed, ::GetLastError()};
+    if (!::SetEvent(stop.Get())) return {StepOutcome::Failed, ::GetLastError()};
+    ScopedHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, running.c_str()));
+    if (!mutex) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return {StepOutcome::Done, 0};  // none runs
+        return {StepOutcome::Failed, error};
+    }
+    // The program lets go of its mutex as it ends (or the system does, should it die).
+    const DWORD waited = ::WaitForSingleObject(mutex.Get(), kProgramWait);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+        ::ReleaseMutex(mutex.Get());
+        return {StepOutcome::Done, 0};
+    }
+    return {StepOutcome::Failed, waited == WAIT_TIMEOUT ? WAIT_TIMEOUT : ::GetLastError()};
 }

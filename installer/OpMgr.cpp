@@ -9,6 +9,8 @@ namespace {
 const char* const kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const kRunValue = "Korvane Utilities QTX2CAM";
 const char* const kShutdownEvent = "QTX2CAM Shutdown";
+// Owned by the running companion for its whole life: one companion at a time.
+const char* const kRunningMutex = "QTX2CAM Running";
 // IsOpMgrInstalled reads the value into a buffer of this size.
 const size_t kRunValueBuffer = 256;
 }  // namespace
@@ -39,9 +41,8 @@ void VellantSetup::InstallOpMgr(PathString folder) {
         Io().Copy(StepAction::CopyFile, (source + file.source).Str(), (folder + file.target).Str());
     // Quoted, in the Run value as on the command line, so that a folder with blanks
     // ("C:\Program Files\...") cannot start another program ("C:\Program.exe").
-    const std::string companion = QuotedCompanion();
-    Io().SetValue(kRunKey, kRunValue, RegistryData::Text(companion));
-    Io().Start(companion);
+    Io().SetValue(kRunKey, kRunValue, RegistryData::Text(QuotedCompanion()));
+    StartCompanion();
 }
 
 std::string VellantSetup::QuotedCompanion() { return "\"" + GetQTX2CAMPath().Str() + "\""; }
@@ -54,10 +55,25 @@ void VellantSetup::KeepRunValueQuoted() {
         Io().SetValue(kRunKey, kRunValue, RegistryData::Text(QuotedCompanion()));
 }
 
+void VellantSetup::StartCompanion() {
+    if (IsOldWindowsNT() || Io().ProgramRunning(kRunningMutex)) return;
+    Io().Start(QuotedCompanion(), kShutdownEvent, kRunningMutex);
+}
+
 void VellantSetup::RemoveOpMgr(PathString folder) {
-    Io().DeleteValue(kRunKey, kRunValue);
-    Io().Signal(kShutdownEvent);
+    // The registration and the companion stay while another version's files use them.
+    if (!m_companionStays) {
+        Io().DeleteValue(kRunKey, kRunValue);
+        Io().Stop(kShutdownEvent, kRunningMutex);
+    }
     Io().Delete((folder + kOpMgrFiles[0].target).Str());
+}
+
+void VellantSetup::KeepOpMgr(PathString folder, const Keeper& keeper) {
+    const std::string library = (folder + kOpMgrFiles[0].target).Str();
+    if (Io().Exists(library)) KeepStep(library, keeper);
+    RegistryData companion;
+    if (Io().ReadValue(kRunKey, kRunValue, companion)) KeepStep(std::string(kRunKey) + "\\" + kRunValue, keeper);
 }
 
 bool VellantSetup::IsOpMgrInstalled() {

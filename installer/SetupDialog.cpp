@@ -151,12 +151,37 @@ void VellantSetup::OnSelendokMcConfigFile() {
             m_toolbarList.AddString(entry.c_str());
         }
     }
+    ShowRecordOptions(record);
+}
+
+void VellantSetup::ShowRecordOptions(const McConfigFile& record) {
     BOOL* const flags[kOptionCount] = {&m_opMgrHook, &m_opMgrButton, &m_opMgrToolDefs, &m_opMgrDisableToolpath,
                                        &m_toolbar,   &m_editor};
     for (int i = 0; i < kOptionCount; ++i) {
         *flags[i] = record.wanted[i] ? BST_CHECKED : BST_UNCHECKED;
         ::SendMessageA(DlgItem(kOptionBoxes[i]), BM_SETCHECK, static_cast<WPARAM>(*flags[i]), 0);
     }
+}
+
+CString VellantSetup::ChosenPath() {
+    const int selected = m_hWnd ? m_configList.GetCurSel() : -1;
+    return selected >= 0 && selected < static_cast<int>(m_configFiles.size()) ? m_configFiles[selected].path
+                                                                              : CString();
+}
+
+void VellantSetup::ShowRecords(const CString& chosen) {
+    BuildMastercamList();
+    for (size_t i = 0; i < m_configFiles.size() && !chosen.IsEmpty(); ++i) {
+        if (_stricmp(m_configFiles[i].path, chosen) != 0) continue;
+        m_configList.SetCurSel(static_cast<int>(i));
+        ShowRecordOptions(m_configFiles[i]);
+        return;
+    }
+    // The scope's boxes, or, when the chosen file is gone, the waiting state of single-file mode.
+    if (chosen.IsEmpty())
+        SetAttachChecks();
+    else
+        OnSingleConfig();
 }
 
 void VellantSetup::ToggleOption(int option, BOOL& flag, UINT checkBox) {

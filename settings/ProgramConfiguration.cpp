@@ -1,6 +1,8 @@
 #include "settings/ProgramConfiguration.h"
 #include "foundation/FileUtils.h"
+#include "foundation/NamedMutex.h"
 #include "foundation/Owners.h"
+#include "foundation/TemporaryFile.h"
 #include "settings/QRVFile.h"
 #include "settings/SectionReader.h"
 #include "settings/SectionWriter.h"
@@ -37,23 +39,33 @@ Number NumberOf(const Value& stored) {
     }
 }
 
-class Mutex {
+// Another process saving or loading the same file is waited for this long.
+const DWORD kFileLockWait = 10000;
+// A replacement that another program's open handle keeps out is tried again this often.
+const int kReplaceAttempts = 20;
+const DWORD kReplacePause = 50;
+
+[[noreturn]] void RaiseUnableToOpen(const char* fileName) {
+    QRVException failure(CatalogueText(kMsgUnableToOpenFile), 1);
+    failure.Append(FileTail(fileName));
+    failure.Throw();
+}
+
+// Keeps every other process of this library from loading or saving the file for as
+// long as it lives; raises when the file's lock cannot be had.
+class FileLock {
 public:
-    explicit Mutex(const char* name) : handle(::CreateMutexA(nullptr, FALSE, name)) {
-        if (!handle) return;
-        const DWORD waited = ::WaitForSingleObject(handle.Get(), INFINITE);
-        owned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-    }
-    Mutex(const Mutex&) = delete;
-    Mutex& operator=(const Mutex&) = delete;
-    ~Mutex() {
-        if (owned) ::ReleaseMutex(handle.Get());
+    explicit FileLock(const char* fileName) : hold(ProgramConfiguration::MutexName(fileName).Text(), kFileLockWait) {
+        if (!hold.Owned()) RaiseUnableToOpen(fileName);
     }
 
 private:
-    ScopedHandle handle;
-    bool owned = false;
+    NamedMutexHold hold;
 };
+
+bool Transient(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
 }  // namespace
 
 class ProgramConfiguration::Lock {
@@ -133,6 +145,7 @@ void ProgramConfiguration::CopyCurrentToFirst() {
 
 int ProgramConfiguration::Load(const char* fileName) {
     Lock hold(lock);
+    const FileLock exclusive(fileName);
     try {
         return LoadFrom(fileName);
     } catch (const QRVException&) {
@@ -158,50 +171,46 @@ int ProgramConfiguration::LoadFrom(const char* fileName) {
 }
 
 StrPP ProgramConfiguration::MutexName(const char* fileName) {
-    StrPP name(fileName);
-    for (int i = 0; i < name.Length(); ++i)
-        if (name[i] == '\\' || name[i] == ':') name[i] = '_';
-    return name;
+    return StrPP(MutexNameForPath(std::string(), fileName).c_str());
 }
 
 int ProgramConfiguration::Save(const char* fileName) {
     Lock hold(lock);
-    Mutex exclusive(MutexName(fileName));
-    const StrPP temporary = StrPP(fileName) + ".tmp";
-    // The settings file is only ever replaced by a complete temporary file, on disk.
+    const FileLock exclusive(fileName);
+    // The settings file is only ever replaced by a complete temporary file of this
+    // process's own, on disk; every way out but success deletes the temporary.
+    TemporaryFile temporary(fileName);
+    if (temporary.Error() != ERROR_SUCCESS) RaiseUnableToOpen(fileName);
+    temporary.Close();
     try {
-        if (!WriteTo(temporary)) {
-            ::DeleteFileA(temporary);
-            return 0;
-        }
+        WriteTo(temporary.Path().c_str());
     } catch (const QRVException&) {
-        ::DeleteFileA(temporary);
         throw;
     } catch (...) {
-        ::DeleteFileA(temporary);
-        RaiseForFile(temporary);
+        RaiseForFile(temporary.Path().c_str());
     }
-    if (!::MoveFileExA(temporary, fileName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileA(temporary);
-        return 0;
+    // A program outside this library may have the file open for a moment.
+    DWORD error = temporary.PutInPlace();
+    for (int attempt = 1; attempt < kReplaceAttempts && Transient(error); ++attempt) {
+        ::Sleep(kReplacePause);
+        error = temporary.PutInPlace();
     }
+    if (error != ERROR_SUCCESS) RaiseUnableToOpen(fileName);
     return 1;
 }
 
-int ProgramConfiguration::WriteTo(const char* temporary) {
-    QRVFile file(temporary, "w+");
+void ProgramConfiguration::WriteTo(const char* temporary) {
+    QRVFile file(temporary, "r+");
     auto refuse = [&]() {
         QRVException failure(CatalogueText(kMsgNotEnoughDiskSpace), 1);
         failure.Append(FileTail(temporary));
         failure.Throw();
     };
     Section* section = file.GetSection(kSaveSectionFlags, kSettingsSection);
-    if (!section && file.WriteFailed()) refuse();
-    if (!section) return 0;
+    if (!section) refuse();
     SectionWriter out([section](const char* bytes, uint32_t count) { return section->Append(bytes, count) != 0; });
     if (!EncodeSettings(*sets, out)) refuse();
     file.Close(true);
-    return 1;
 }
 
 int ProgramConfiguration::Visit(const char* key, const char* fileName, const std::function<void(const Value&)>& use) {

@@ -31,7 +31,7 @@ protected:
 
     void Commit() {
         probe.AllMill() = FALSE;  // work on the records as the test set them
-        setup.Commit();
+        probe.CommitAsGiven();
     }
     // Whether all of the hook's files (true) or none of them (false) are in the Mastercam folder.
     bool HookFiles(bool all) {
@@ -122,7 +122,7 @@ TEST_F(CommitTest, ScopeFlagsSpareDesignFilesAndCountOnlyOne) {
     options[kEditor] = 2;
     probe.AllMill() = probe.AllLathe() = probe.AllWire() = probe.AllRouter() = TRUE;
     const int started = CompanionLogCount("started");
-    setup.Commit();
+    probe.CommitAsGiven();
     EXPECT_TRUE(WaitForCompanionLog("started", started + 1));
     const McConfigFile& d = probe.Records()[0];
     const McConfigFile& m = probe.Records()[1];

@@ -1,6 +1,7 @@
 #pragma once
 // The console host run as a child process of a test, against the test's registry.
 #include "Sandbox.h"
+#include <map>
 #include <string>
 
 struct HostRun {
@@ -9,6 +10,22 @@ struct HostRun {
     std::string output;   // standard output and error, line endings as written
 };
 
-// Runs "korvane-setup <arguments>" from the test program's folder and waits for it
-// to end, or terminates it after killAfterMs milliseconds.
+// "korvane-setup <arguments>" started from the test program's folder, with the
+// variables of `environment` set for it; several may run at once.
+class HostProcess {
+public:
+    HostProcess(const RegistrySandbox& registry, const std::string& arguments,
+                const std::map<std::string, std::string>& environment = {});
+    HostProcess(const HostProcess&) = delete;
+    HostProcess& operator=(const HostProcess&) = delete;
+    // Waits for it to end, or terminates it after killAfterMs milliseconds.
+    HostRun Wait(DWORD killAfterMs = 60000);
+
+private:
+    TempFolder scratch_;
+    ScopedHandle process_;
+    ScopedHandle thread_;
+};
+
+// Runs the host and waits for it (see HostProcess::Wait).
 HostRun RunHost(const RegistrySandbox& registry, const std::string& arguments, DWORD killAfterMs = 60000);

@@ -187,8 +187,8 @@ TEST(Settings, LargeValuesRoundTrip) {
 }
 
 // Save is all or nothing: whichever write fails (the temporary cannot be made, or the
-// disk fills up at any point), the previous file stays byte for byte and no temporary
-// is left behind.
+// disk fills up at any point), the save raises, the previous file stays byte for byte
+// and no temporary is left behind.
 TEST(Settings, FailedSaveLeavesThePreviousFile) {
     TempFolder temp;
     const std::string path = temp / "keep.qrv";
@@ -197,11 +197,10 @@ TEST(Settings, FailedSaveLeavesThePreviousFile) {
     ASSERT_TRUE(store.Save(path.c_str()));
     const std::string before = ReadFileText(path);
     store.SetEntry("second", Value("a text that makes the new file longer"));
+    const auto onlyTheFile = [&] { return std::distance(std::filesystem::directory_iterator(temp.Path()), {}) == 1; };
 
-    std::filesystem::create_directories(path + ".tmp");
-    EXPECT_THROW(store.Save(path.c_str()), QRVException);
-    EXPECT_EQ(ReadFileText(path), before);
-    std::filesystem::remove(path + ".tmp");
+    EXPECT_THROW(store.Save((temp / "no such folder\\keep.qrv").c_str()), QRVException);
+    EXPECT_TRUE(onlyTheFile());
 
     int failing = 1;
     for (;; ++failing) {
@@ -213,10 +212,10 @@ TEST(Settings, FailedSaveLeavesThePreviousFile) {
         } catch (const QRVException& failure) {
             raised = true;
             EXPECT_STREQ(failure.heading, "Not enough disk space");
-            EXPECT_NE(std::string(failure.Text()).find("keep.qrv.tmp"), std::string::npos);
+            EXPECT_NE(std::string(failure.Text()).find("keep.qrv.QTXNew-"), std::string::npos);
         }
         FileStorage::FailNthWrite(0);
-        EXPECT_FALSE(PathExists(path + ".tmp")) << failing;
+        EXPECT_TRUE(onlyTheFile()) << failing;
         if (saved) break;  // the save needed fewer writes than this
         EXPECT_TRUE(raised) << "write " << failing;
         ASSERT_EQ(ReadFileText(path), before) << "write " << failing;
@@ -227,6 +226,23 @@ TEST(Settings, FailedSaveLeavesThePreviousFile) {
     ASSERT_TRUE(loaded.Load(path.c_str()));
     Value v;
     EXPECT_EQ(loaded.LookUp("second", "", v), 1);
+}
+
+// A lock name held by an object that is not a mutex is no lock: load and save raise
+// and the file stays as it was.
+TEST(Settings, SquattedLockNameRaises) {
+    TempFolder temp;
+    const std::string path = temp / "squat.qrv";
+    ProgramConfiguration store("a", "b");
+    store.SetEntry("kept", Value(1));
+    ASSERT_EQ(store.Save(path.c_str()), 1);
+    const std::string before = ReadFileText(path);
+    ScopedHandle squatter(::CreateEventA(nullptr, TRUE, FALSE, ProgramConfiguration::MutexName(path.c_str())));
+    ASSERT_TRUE(squatter);
+    store.SetEntry("lost", Value(2));
+    EXPECT_THROW(store.Save(path.c_str()), QRVException);
+    EXPECT_THROW(store.Load(path.c_str()), QRVException);
+    EXPECT_EQ(ReadFileText(path), before);
 }
 
 // Sets start empty or as a copy of the first; a set's tree keeps every key through removals and copies.
@@ -253,7 +269,9 @@ TEST(Settings, SetsAndEntries) {
     EList<ConfigEntry*> found(2, 2);
     store.CollectEntries("Program.", found);
     EXPECT_EQ(found.Count(), 2);
-    EXPECT_STREQ(ProgramConfiguration::MutexName("C:\\Korvane\\settings.qrv"), "C__Korvane_settings.qrv");
+    // One lock per file, however its path is spelled.
+    EXPECT_STREQ(ProgramConfiguration::MutexName("C:\\Korvane\\settings.qrv"), "Global\\c__korvane_settings.qrv");
+    EXPECT_STREQ(ProgramConfiguration::MutexName("c:/KORVANE//Settings.QRV"), "Global\\c__korvane_settings.qrv");
 
     ConfigSet set("s");
     for (int i = 0; i < 2000; ++i) set.Set(("key" + std::to_string((i * 7919) % 2000)).c_str(), Value(i));
