@@ -8,7 +8,7 @@
 namespace {
 const uint32_t kCopyChunk = 8192;
 
-// FailNthWrite's countdown; 0 when no failure is planned.
+// FailNthStorageWriteForTests's countdown; 0 when no failure is planned.
 int writesUntilFailure = 0;
 
 bool PlannedFailure() {
@@ -132,7 +132,7 @@ int Storage::SetLength(uint32_t newLength) {
 
 uint32_t Storage::Length() { return length; }
 
-void FileStorage::FailNthWrite(int n) { writesUntilFailure = n > 0 ? n : 0; }
+void FailNthStorageWriteForTests(int n) { writesUntilFailure = n > 0 ? n : 0; }
 
 FileStorage::FileStorage(const char* fileName, DWORD flagsAndAttributes, DWORD access, DWORD disposition)
     : name(fileName) {

@@ -3,18 +3,27 @@
 #include <vector>
 
 HostRun RunHost(const RegistrySandbox& registry, const std::string& arguments, DWORD killAfterMs) {
+    return RunProgram(registry, "korvane-setup.exe", arguments, killAfterMs);
+}
+
+HostRun RunProgram(const RegistrySandbox& registry, const std::string& program, const std::string& arguments,
+                   DWORD killAfterMs) {
     TempFolder scratch;
-    const std::string outputPath = scratch / "output.txt";
+    const std::string outPath = scratch / "out.txt";
+    const std::string errPath = scratch / "err.txt";
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HostRun run;
     {
-        ScopedHandle output(::CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        ScopedHandle out(::CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        ScopedHandle err(::CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = output.Get();
-        std::string command = "\"" + TestProgramFolder() + "korvane-setup.exe\" " + arguments;
+        startup.hStdOutput = out.Get();
+        startup.hStdError = err.Get();
+        std::string command = "\"" + TestProgramFolder() + program + "\" " + arguments;
         std::vector<char> line(command.begin(), command.end());
         line.push_back('\0');
         ::SetEnvironmentVariableA("KORVANE_SETUP_REGISTRY", registry.Root().c_str());
@@ -35,6 +44,8 @@ HostRun RunHost(const RegistrySandbox& registry, const std::string& arguments, D
         }
         ::GetExitCodeProcess(process.hProcess, &run.exitCode);
     }
-    run.output = ReadFileText(outputPath);
+    run.out = ReadFileText(outPath);
+    run.err = ReadFileText(errPath);
+    run.output = run.out + run.err;
     return run;
 }
