@@ -186,17 +186,17 @@ Outcome Where(const Command& command, const PathString& mcam9, const PathString&
         std::printf("Mastercam 8: %s\n", mcam8.IsEmpty() ? "(not found)" : static_cast<const char*>(mcam8));
     }
     if (!mcam9.IsEmpty() || !mcam8.IsEmpty()) return {kDone, document};
-    if (!command.json) std::fprintf(stderr, "korvane-setup: no Mastercam installation is registered\n");
-    return {kNoMastercam, document};
+    const Outcome none = NoMastercam(command);
+    document["error"] = none.document["error"];
+    return {none.exitCode, document};
 }
 
 Outcome List(const Command& command) {
     VellantSetup setup;
     setup.ScanConfigFiles();
-    std::vector<const CommitStep*> unreadable;
     CommitReport scan;
     scan.steps = setup.Unreadable();
-    for (const CommitStep& step : scan.steps) unreadable.push_back(&step);
+    const std::vector<const CommitStep*> unreadable = scan.Failures();
     nlohmann::ordered_json document = Document("list");
     document["failed"] = !unreadable.empty();
     document["records"] = RecordsJson(setup.Records());
