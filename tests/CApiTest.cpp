@@ -51,7 +51,9 @@ protected:
         StopAllCompanions();
         if (dll) ::FreeLibrary(dll);
     }
-    nlohmann::json LastReport() { return Fetch([&](char* json, int size) { return api.lastReport(json, size); }); }
+    nlohmann::json LastReport() {
+        return Fetch([&](char* json, int size) { return api.lastReport(json, size); });
+    }
     nlohmann::json Plan(int remove, unsigned int options) {
         return Fetch([&](char* json, int size) { return api.plan(remove, options, json, size); });
     }
@@ -205,16 +207,15 @@ TEST_F(CInterface, HostsInstallAndRemove) {
         const char* program;
         std::vector<std::pair<std::string, std::vector<std::string>>> runs;  // arguments, lines printed
     };
-    std::vector<HostCase> hosts = {
-        {"vellants-c-host.exe",
-         {{"install 3", {"VellantsInstall: 0", "\"command\": \"install\""}},
-          {"plan remove", {"VellantsPlan: written", "\"command\": \"plan remove\""}},
-          {"remove", {"VellantsRemove: 0", "\"command\": \"remove\""}}}}};
+    std::vector<HostCase> hosts = {{"vellants-c-host.exe",
+                                    {{"install 3", {"VellantsInstall: 0", "\"command\": \"install\""}},
+                                     {"plan remove", {"VellantsPlan: written", "\"command\": \"plan remove\""}},
+                                     {"remove", {"VellantsRemove: 0", "\"command\": \"remove\""}}}}};
     // The product is 32-bit: the vendor-ABI host is built for it alone.
     if (sizeof(void*) == 4)
-        hosts.push_back({"msvc-host.exe",
-                         {{"", {"VellantsInstall: 0", "VellantsRemove: 0", std::string("VellantsVersion: ") +
-                                                                                 VELLANTS_VERSION}}}});
+        hosts.push_back(
+            {"msvc-host.exe",
+             {{"", {"VellantsInstall: 0", "VellantsRemove: 0", std::string("VellantsVersion: ") + VELLANTS_VERSION}}}});
     for (const HostCase& host : hosts) {
         const HostRun none = RunProgram(registry, host.program, "install");
         EXPECT_EQ(none.exitCode, 1u) << host.program;
