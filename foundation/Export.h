@@ -1,6 +1,7 @@
 #pragma once
-// Everything the library offers its hosts is exported from the DLL; code built
-// into the library (and its tests, which link it statically) defines VELLANTS_BUILD.
+// The public classes and functions are exported from the DLL, nothing else: code
+// built into the library (and its tests, which link it statically) defines
+// VELLANTS_BUILD; hosts import. The C interface has its own header, vellants/Vellants.h.
 // Native builds of the portable code (fuzzing, native tests) have no DLL.
 #if !defined(_WIN32)
 #define VELLANTS_API

@@ -2,18 +2,17 @@
 // Mutexes shared by every process and session of the machine, named from a file or
 // folder path. The path is made full and case-folded first, so that every spelling
 // of one file or folder names one mutex. Every wait is bounded.
-#include "foundation/Export.h"
 #include "foundation/Owners.h"
 #include <windows.h>
 #include <string>
 
 // The full, case-folded form of a path with backslashes only and no trailing one.
-VELLANTS_API std::string NormalisedPath(const std::string& path);
+std::string NormalisedPath(const std::string& path);
 // "Global\<prefix><path>", the path's backslashes and colons made underscores; a path
 // too long for an object name is shortened to its tail and a hash of the whole.
-VELLANTS_API std::string MutexNameForPath(const std::string& prefix, const std::string& path);
+std::string MutexNameForPath(const std::string& prefix, const std::string& path);
 
-class VELLANTS_API NamedMutexHold {
+class NamedMutexHold {
 public:
     enum class Outcome {
         Owned,      // held until the hold ends; also when a holder died holding it

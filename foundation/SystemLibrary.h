@@ -2,7 +2,6 @@
 // System DLLs loaded from the system folder alone: a DLL of the same name planted
 // beside the host program or in the current folder is never loaded, and the
 // process's DLL search settings are left as the host set them.
-#include "foundation/Export.h"
 #include <windows.h>
 
-VELLANTS_API HMODULE LoadSystemLibrary(const char* name);
+HMODULE LoadSystemLibrary(const char* name);

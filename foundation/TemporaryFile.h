@@ -20,7 +20,6 @@
 //     temporary.Close();             // the new, empty file stays, under Path()
 //     ...open Path() by name and write it; do not delete it first...
 //     error = temporary.PutInPlace();
-#include "foundation/Export.h"
 #include "foundation/LibraryErrors.h"
 #include "foundation/Owners.h"
 #include <windows.h>
@@ -31,17 +30,17 @@
 constexpr const char* kTemporaryMarker = ".QTXNew-";
 
 // True when the last part of path is a symbolic link, junction or other reparse point.
-VELLANTS_API bool IsLinkOrReparsePoint(const std::string& path);
+bool IsLinkOrReparsePoint(const std::string& path);
 
 // Removes the temporaries of target whose process has ended. Only plain files are
 // removed; a link under such a name is left as it is.
-VELLANTS_API void ClearOrphanedTemporaries(const std::string& target);
+void ClearOrphanedTemporaries(const std::string& target);
 
 // A name for a new temporary of target that no other process generates; the
 // caller creates it as a new file (CreateHardLink, CREATE_NEW). Clears orphans first.
-VELLANTS_API std::string FreshTemporaryName(const std::string& target);
+std::string FreshTemporaryName(const std::string& target);
 
-class VELLANTS_API TemporaryFile {
+class TemporaryFile {
 public:
     explicit TemporaryFile(const std::string& target);
     ~TemporaryFile();
@@ -68,4 +67,4 @@ private:
 
 // Tests: makes the nth write through a TemporaryFile from now fail as a full disk
 // would (0 switches it off).
-VELLANTS_API void FailNthFileWriteForTests(int n);
+void FailNthFileWriteForTests(int n);

@@ -10,6 +10,7 @@
 #include "widgets/HyperLink.h"
 #include "widgets/TTDialog.h"
 #include "widgets/UniButton.h"
+#include "vellants/Vellants.h"
 #include <functional>
 #include <memory>
 #include <vector>
@@ -62,6 +63,8 @@ public:
     const std::vector<McConfigFile>& Records() const { return m_configFiles; }
     // What the last Commit did, step by step; failed steps carry the Windows error.
     const CommitReport& LastReport() const { return m_report; }
+    // The files the last scan could not read, each a failed read step with its error.
+    const std::vector<CommitStep>& Unreadable() const { return m_unreadable; }
     // While planning, Commit and the batch entry points change nothing on disk or
     // in the registry: the report tells what they would do, with the new content
     // of every file, and the records keep their state.
@@ -208,5 +211,3 @@ private:
     BOOL m_allMill = TRUE;
     BOOL m_allLathe = FALSE;
 };
-
-extern "C" VELLANTS_API void RemoveAllMastercamOptions();

@@ -6,7 +6,7 @@
 #include <new>
 
 namespace {
-// FailNthWrite's countdown; 0 when no failure is planned.
+// FailNthStorageWriteForTests's countdown; 0 when no failure is planned.
 int writesUntilFailure = 0;
 
 bool PlannedFailure() {
@@ -35,7 +35,7 @@ bool ReadAt(HANDLE file, uint64_t offset, void* data, uint32_t count, DWORD& rea
 bool ResizeTo(HANDLE file, uint32_t size) { return !PlannedFailure() && MoveTo(file, size) && ::SetEndOfFile(file); }
 }  // namespace
 
-void FileStorage::FailNthWrite(int n) { writesUntilFailure = n > 0 ? n : 0; }
+void FailNthStorageWriteForTests(int n) { writesUntilFailure = n > 0 ? n : 0; }
 
 FileStorage::FileStorage(const char* fileName, DWORD flagsAndAttributes, DWORD access, DWORD disposition)
     : name(fileName) {

@@ -31,10 +31,6 @@ public:
 
     const StrPP& Name() const { return name; }
 
-    // Test hook: the nth physical write from now (a WriteFile or a change of the file's
-    // length) fails as it would on a full disk; 0 turns the hook off.
-    static void FailNthWrite(int n);
-
 protected:
     static constexpr uint32_t kWindow = 0x10000;
     static constexpr uint32_t kLargest = 0xFFFF0000u;
@@ -68,3 +64,9 @@ private:
     uint32_t onDisk = 0;  // the file's length as the file system has it
     bool writeFailed = false;
 };
+
+#ifdef VELLANTS_BUILD
+// Test hook, not exported: the nth physical write of a FileStorage from now (a WriteFile
+// or a change of the file's length) fails as it would on a full disk; 0 turns it off.
+void FailNthStorageWriteForTests(int n);
+#endif

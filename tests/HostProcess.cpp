@@ -2,16 +2,24 @@
 #include "foundation/Owners.h"
 #include <vector>
 
-HostProcess::HostProcess(const RegistrySandbox& registry, const std::string& arguments,
-                         const std::map<std::string, std::string>& environment) {
+namespace {
+ScopedHandle InheritedFile(const std::string& path) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    ScopedHandle output(::CreateFileA((scratch_ / "output.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return ScopedHandle(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+}  // namespace
+
+HostProcess::HostProcess(const RegistrySandbox& registry, const std::string& arguments,
+                         const std::map<std::string, std::string>& environment, const std::string& program) {
+    const ScopedHandle out = InheritedFile(scratch_ / "out.txt");
+    const ScopedHandle err = InheritedFile(scratch_ / "err.txt");
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = output.Get();
-    std::string command = "\"" + TestProgramFolder() + "korvane-setup.exe\" " + arguments;
+    startup.hStdOutput = out.Get();
+    startup.hStdError = err.Get();
+    std::string command = "\"" + TestProgramFolder() + program + "\" " + arguments;
     std::vector<char> line(command.begin(), command.end());
     line.push_back('\0');
     std::map<std::string, std::string> variables = environment;
@@ -38,10 +46,17 @@ HostRun HostProcess::Wait(DWORD killAfterMs) {
         run.killed = true;
     }
     ::GetExitCodeProcess(process_.Get(), &run.exitCode);
-    run.output = ReadFileText(scratch_ / "output.txt");
+    run.out = ReadFileText(scratch_ / "out.txt");
+    run.err = ReadFileText(scratch_ / "err.txt");
+    run.output = run.out + run.err;
     return run;
 }
 
 HostRun RunHost(const RegistrySandbox& registry, const std::string& arguments, DWORD killAfterMs) {
     return HostProcess(registry, arguments).Wait(killAfterMs);
+}
+
+HostRun RunProgram(const RegistrySandbox& registry, const std::string& program, const std::string& arguments,
+                   DWORD killAfterMs) {
+    return HostProcess(registry, arguments, {}, program).Wait(killAfterMs);
 }

@@ -3,7 +3,7 @@
 #include "HostProcess.h"
 #include "SampleMastercam.h"
 #include "VellantSetupProbe.h"
-#include "host/UnifiedDiff.h"
+#include "installer/UnifiedDiff.h"
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 

@@ -204,7 +204,7 @@ TEST(Settings, FailedSaveLeavesThePreviousFile) {
 
     int failing = 1;
     for (;; ++failing) {
-        FileStorage::FailNthWrite(failing);
+        FailNthStorageWriteForTests(failing);
         bool saved = false;
         bool raised = false;
         try {
@@ -214,7 +214,7 @@ TEST(Settings, FailedSaveLeavesThePreviousFile) {
             EXPECT_STREQ(failure.heading, "Not enough disk space");
             EXPECT_NE(std::string(failure.Text()).find("keep.qrv.QTXNew-"), std::string::npos);
         }
-        FileStorage::FailNthWrite(0);
+        FailNthStorageWriteForTests(0);
         EXPECT_TRUE(onlyTheFile()) << failing;
         if (saved) break;  // the save needed fewer writes than this
         EXPECT_TRUE(raised) << "write " << failing;
