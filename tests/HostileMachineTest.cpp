@@ -37,10 +37,12 @@ bool StartProgram(const std::string& command) {
     line.push_back('\0');
     if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
-    // Wine hands out no handle of a Unix program it starts: the caller waits for the effect.
+    // Wine hands out no handles of a Unix program it starts (and may leave the thread's
+    // field unset): the caller waits for the effect instead.
+    if (!process.hProcess) return true;
     ScopedHandle processHandle(process.hProcess);
     ScopedHandle thread(process.hThread);
-    if (processHandle) ::WaitForSingleObject(process.hProcess, 20000);
+    ::WaitForSingleObject(process.hProcess, 20000);
     return true;
 }
 
