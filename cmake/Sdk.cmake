@@ -10,11 +10,12 @@ set(VELLANTS_PUBLIC_HEADERS
   environment/ConfigFiles.h environment/Lexicon.h environment/Messages.h
   foundation/EArray.h foundation/Export.h foundation/FileString.h foundation/FileUtils.h foundation/Owners.h
   foundation/PathString.h foundation/SECFileSystem.h foundation/StrPP.h
-  installer/CommitReport.h installer/HostConfig.h installer/McConfigFile.h installer/VellantSetup.h
+  installer/CommitReport.h installer/EditRefusal.h installer/HostConfig.h installer/McConfigFile.h installer/McKind.h
+  installer/VellantSetup.h
   platform/CString.h platform/Collections.h platform/Dialog.h platform/MessageMap.h platform/Object.h
   platform/Wnd.h platform/afxwin.h
-  settings/ConfigSet.h settings/ProgramConfiguration.h settings/QRVFile.h settings/Storage.h
-  settings/StorageSet.h settings/Value.h
+  settings/ConfigSet.h settings/FileStorage.h settings/ProgramConfiguration.h settings/QRVFile.h settings/SectionScan.h
+  settings/Storage.h settings/StorageSet.h settings/Value.h
   widgets/HyperLink.h widgets/TTDialog.h widgets/UniButton.h)
 
 target_include_directories(Vellants INTERFACE
