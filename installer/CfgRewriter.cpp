@@ -1,4 +1,5 @@
 #include "installer/CfgRewriter.h"
+#include "installer/ScanMarks.h"
 #include "installer/TextLines.h"
 #include <vector>
 
@@ -167,6 +168,13 @@ CfgAddition AddToCfg(std::string_view data, bool toolbar, bool editor, std::stri
     writer.Finish();
     if (result.refusal == EditRefusal::None && data.size() >= kSmallestEditable && out.size() < kSmallestEditable)
         result.refusal = EditRefusal::WouldBeTooSmall;
+    // What the scan finds carried must stay found, or the next install would add it again.
+    if (result.refusal == EditRefusal::None) {
+        const ScanMarks before = ReadScanMarks(data);
+        const ScanMarks after = ReadScanMarks(out);
+        if ((before.editor && !after.editor) || (before.toolbar && !after.toolbar))
+            result.refusal = EditRefusal::WouldHideOption;
+    }
     if (named && !Contains(*named, "QTX_V2")) result.originalEditor = std::string(*named);
     return result;
 }

@@ -8,6 +8,8 @@ const char* RefusalText(EditRefusal refusal) {
         case EditRefusal::EditorNotKept: return "refused: the file's editor could not be stored in the registry";
         case EditRefusal::WouldBeTooSmall:
             return "refused: the edited file would be under 1024 bytes and no longer recognised";
+        case EditRefusal::WouldHideOption:
+            return "refused: the edit would take away the only mention of an option the file carries";
         case EditRefusal::ToolbarFull: return "refused: the toolbar buttons run to line 2498, no button is free";
         case EditRefusal::ButtonWithoutValue: return "refused: a toolbar line has nothing after its '?'";
         case EditRefusal::LastButtonUnlabelled:

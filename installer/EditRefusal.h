@@ -9,6 +9,7 @@ enum class EditRefusal : uint32_t {
     EditorHasZeroByte,     // the editor holds a zero byte, which the registry cannot keep
     EditorNotKept,         // the editor could not be stored and read back
     WouldBeTooSmall,       // under 1024 bytes the file would no longer be recognised
+    WouldHideOption,       // the edit would take away the only mention of an option the file carries
     ToolbarFull,           // the buttons run to line 2498: none is free
     ButtonWithoutValue,    // a button line ends at its "?": where its value starts is unknown
     LastButtonUnlabelled,  // the last button has no "(Bn) " label before its "?" to copy

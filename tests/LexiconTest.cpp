@@ -166,7 +166,9 @@ TEST(Lexicon, EntriesSharingAnEnglishTextAreAllKept) {
     WriteFileText(path,
                   "Context: a\r\n101 Open\r\nOuvrir\r\n\r\nContext: b\r\n102 Open\r\nOuvert\r\n"
                   "Context: c\r\n0 Open\r\nOuvre\r\nContext: d\r\n-7 Open\r\nOuvrez\r\n");
+    // An entry the table holds already is replaced by the file's.
     Lexicon table;
+    table.Translate(MessageRecord(101, "Open", "old", "a"));
     ASSERT_EQ(table.Read(path.c_str()), 4);
     EXPECT_EQ(table.Count(), 4);
     EXPECT_STREQ(table.TextOf(101), "Ouvrir");
