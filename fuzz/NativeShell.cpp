@@ -11,8 +11,6 @@ void* SmallBlocks::Take(size_t size) { return ::operator new(size); }
 
 void SmallBlocks::Give(void* block, size_t) noexcept { ::operator delete(block); }
 
-void SetFatalSink(FatalSink) {}
-
 void LibraryAssert() {}
 
 void FatalError(StrPP text) {
