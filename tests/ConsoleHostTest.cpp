@@ -30,6 +30,7 @@ TEST_F(ConsoleHost, UsageErrorNamesTheWordNotUnderstood) {
         const HostRun text = RunHost(registry, arguments);
         EXPECT_EQ(text.exitCode, 2u) << arguments;
         EXPECT_TRUE(Has(text.err, "'" + word + "' was not understood")) << arguments << "\n" << text.err;
+        EXPECT_TRUE(Has(text.output, "usage: korvane-setup")) << arguments;
         EXPECT_TRUE(text.out.empty()) << arguments << "\n" << text.out;
         const HostRun json = RunHost(registry, "--json " + arguments);
         EXPECT_EQ(json.exitCode, 2u) << arguments;
