@@ -12,12 +12,6 @@ protected:
     TempFolder temp;
 };
 
-TEST_F(BatchTest, UninstallWithNothingToDo) {
-    RemoveAllMastercamOptions();
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kQtx2camKeyName));
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kRunKeyName));
-}
-
 TEST_F(BatchTest, InstallAllTouchesMillAndRouterOnly) {
     SampleInstall mcam9(temp, 9);
     const std::string mill = mcam9.AddCfg("mill.cfg", SampleCfg(kMillLine));
