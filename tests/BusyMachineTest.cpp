@@ -324,9 +324,7 @@ TEST_F(BusyMachine, RemoveKeepsWhatAnUnchangedFileUses) {
         EXPECT_TRUE(RunningCompanions().empty()) << unreadable;
     }
 }
-}  // namespace
 
-namespace {
 // Temporaries left by runs that were killed go with the next run, also beside files it
 // does not change; a plan leaves them.
 TEST_F(BusyMachine, NextRunClearsOrphans) {
