@@ -19,14 +19,11 @@ protected:
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST_F(ConsoleHost, UsageErrorNamesTheWordNotUnderstood) {
-    for (const auto& [arguments, word] :
-         std::vector<std::pair<std::string, std::string>>{{"install banana", "banana"},
-                                                          {"--verbose list", "--verbose"},
-                                                          {"plan list", "list"},
-                                                          {"remove editor", "editor"},
-                                                          {"install disable", "disable"},
-                                                          {"plan", "plan"},
-                                                          {"list --log", "--log"}}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"install banana", "banana"}, {"--verbose list", "--verbose"}, {"plan list", "list"},
+        {"remove editor", "editor"},  {"install disable", "disable"},  {"plan", "plan"},
+        {"list --log", "--log"}};
+    for (const auto& [arguments, word] : cases) {
         const HostRun text = RunHost(registry, arguments);
         EXPECT_EQ(text.exitCode, 2u) << arguments;
         EXPECT_TRUE(Has(text.err, "'" + word + "' was not understood")) << arguments << "\n" << text.err;
