@@ -58,7 +58,6 @@ TEST_F(BatchTest, InstallThenRemoveGivesBackEveryFile) {
     originals[mcam9.AddEditorList(SampleEditorList(4))] = SampleEditorList(4);
     originals[mcam8.AddEditorList(SampleEditorList(2, "\n"))] = SampleEditorList(2, "\n");
     const int started = CompanionLogCount("started");
-    const int stopped = CompanionLogCount("stopped");
 
     {
         VellantSetup setup;
@@ -74,9 +73,6 @@ TEST_F(BatchTest, InstallThenRemoveGivesBackEveryFile) {
     EXPECT_EQ(ReadFileText(mcam9 / "wire.cfg"), originals[mcam9 / "wire.cfg"]);
     std::string editor;
     EXPECT_TRUE(GetRegText(HKEY_CURRENT_USER, kQtx2camKeyName, "Mastercam Original Editor", editor));
-    std::string run;
-    EXPECT_TRUE(GetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, run));
-    EXPECT_EQ(run, "\"" + AddonFolder() + "\\qtx2cam.exe\"");
     // One companion serves both Mastercam versions.
     EXPECT_TRUE(WaitForCompanionLog("started", started + 1));
     EXPECT_EQ(RunningCompanions().size(), 1u);
@@ -91,9 +87,8 @@ TEST_F(BatchTest, InstallThenRemoveGivesBackEveryFile) {
     DWORD value = 1;
     EXPECT_TRUE(GetRegDword(HKEY_CURRENT_USER, kQtx2camKeyName, Lower(mcam9 / "mill.cfg").c_str(), value));
     EXPECT_EQ(value, 0u);
+    std::string run;
     EXPECT_FALSE(GetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, run));
-    // Remove returns once the companion has ended.
-    EXPECT_EQ(CompanionLogCount("stopped"), stopped + 1);
     EXPECT_TRUE(RunningCompanions().empty());
 
     VellantSetup after;
