@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <thread>
 
 namespace {
 // Mill and Router files after each command; other kinds keep theirs, unless a remove ran.
@@ -30,19 +31,6 @@ void DeleteRunValue() {
     RegistryKey run;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyName, 0, KEY_SET_VALUE, run.Out()) == ERROR_SUCCESS)
         ::RegDeleteValueA(run.Get(), kRunValueName);
-}
-
-// A run that took the lock and was killed before it let go.
-struct KilledRun {
-    const char* lockName;
-    ScopedHandle mutex;
-};
-
-DWORD WINAPI OwnAndEnd(void* run) {
-    // Owned and never released: the system abandons it as the thread ends.
-    KilledRun& killed = *static_cast<KilledRun*>(run);
-    killed.mutex.Reset(::CreateMutexA(nullptr, TRUE, killed.lockName));
-    return 0;
 }
 
 int EnvNumber(const char* name, int fallback) {
@@ -197,11 +185,9 @@ TEST_F(BusyMachine, SecondRunWaitsThenReportsInProgress) {
         ScopedHandle squatter;
         if (c.holder == kHeld) held = std::make_unique<NamedMutexHold>(name, 0);
         if (c.holder == kSquatted) squatter.Reset(::CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
-        KilledRun killed{name.c_str(), ScopedHandle()};
-        if (c.holder == kAbandoned) {
-            ScopedHandle thread(::CreateThread(nullptr, 0, OwnAndEnd, &killed, 0, nullptr));
-            ::WaitForSingleObject(thread.Get(), INFINITE);
-        }
+        ScopedHandle killed;  // owned by a thread that ends without letting go: the system abandons it
+        if (c.holder == kAbandoned)
+            std::thread([&] { killed.Reset(::CreateMutexA(nullptr, TRUE, name.c_str())); }).join();
         const HostRun run = HostProcess(registry, "install toolbar", shortWait).Wait();
         EXPECT_EQ(run.exitCode, c.exitCode) << c.holder << "\n" << run.output;
         EXPECT_NE(run.output.find(c.says), std::string::npos) << c.holder << "\n" << run.output;
@@ -324,9 +310,7 @@ TEST_F(BusyMachine, RemoveKeepsWhatAnUnchangedFileUses) {
         EXPECT_TRUE(RunningCompanions().empty()) << unreadable;
     }
 }
-}  // namespace
 
-namespace {
 // Temporaries left by runs that were killed go with the next run, also beside files it
 // does not change; a plan leaves them.
 TEST_F(BusyMachine, NextRunClearsOrphans) {

@@ -71,7 +71,6 @@ struct Sample {
                                          std::pair{"lathe.cfg", kLatheLine}})
             originals[mcam.AddCfg(name, SampleCfg(line))] = SampleCfg(line);
     }
-    std::string Path(const char* name) const { return mcam / name; }
     bool AsFirst() const {
         for (const auto& [path, text] : originals)
             if (ReadFileText(path) != text) return false;
@@ -108,10 +107,10 @@ TEST_F(CInterface, InstallAndRemoveReturnZeroAndReportEveryStep) {
     EXPECT_EQ(LastReport()["command"], nullptr);
     ASSERT_EQ(api.install(VELLANTS_EDITOR), 0);
     for (const char* name : {"mill.cfg", "router.cfg"}) {
-        EXPECT_NE(ReadFileText(sample.Path(name)).find("851. NC editor? QTX_V2"), std::string::npos) << name;
-        EXPECT_EQ(ReadFileText(sample.Path(name)).find("gotoqtx"), std::string::npos) << name;
+        EXPECT_NE(ReadFileText(sample.mcam / name).find("851. NC editor? QTX_V2"), std::string::npos) << name;
+        EXPECT_EQ(ReadFileText(sample.mcam / name).find("gotoqtx"), std::string::npos) << name;
     }
-    EXPECT_EQ(ReadFileText(sample.Path("lathe.cfg")), sample.originals[sample.Path("lathe.cfg")]);
+    EXPECT_EQ(ReadFileText(sample.mcam / "lathe.cfg"), sample.originals[sample.mcam / "lathe.cfg"]);
     const nlohmann::json report = LastReport();
     EXPECT_EQ(report["version"], VELLANTS_VERSION);
     EXPECT_EQ(report["command"], "install");
@@ -128,7 +127,7 @@ TEST_F(CInterface, FailedStepsAreCounted) {
     Sample sample(temp);
     {
         // Held open by another program that allows no sharing.
-        ScopedHandle held(::CreateFileA(sample.Path("mill.cfg").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+        ScopedHandle held(::CreateFileA((sample.mcam / "mill.cfg").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(held.Valid());
         const int failed = api.install(VELLANTS_EDITOR | VELLANTS_TOOLBAR);
@@ -139,12 +138,12 @@ TEST_F(CInterface, FailedStepsAreCounted) {
         for (const nlohmann::json& step : report["steps"]) {
             if (!step["failed"].get<bool>()) continue;
             ++reported;
-            named = named || step["target"] == sample.Path("mill.cfg");
+            named = named || step["target"] == sample.mcam / "mill.cfg";
         }
         EXPECT_EQ(reported, failed);
         EXPECT_TRUE(named);
     }
-    EXPECT_EQ(ReadFileText(sample.Path("mill.cfg")), sample.originals[sample.Path("mill.cfg")]);
+    EXPECT_EQ(ReadFileText(sample.mcam / "mill.cfg"), sample.originals[sample.mcam / "mill.cfg"]);
     EXPECT_EQ(api.remove(), 0);
 }
 
@@ -229,7 +228,7 @@ TEST_F(CInterface, HostsInstallAndRemove) {
             for (const std::string& line : lines)
                 EXPECT_NE(run.out.find(line), std::string::npos) << host.program << " " << line << "\n" << run.out;
             if (arguments == "install 3") {
-                EXPECT_NE(ReadFileText(sample.Path("mill.cfg")).find("gotoqtx"), std::string::npos);
+                EXPECT_NE(ReadFileText(sample.mcam / "mill.cfg").find("gotoqtx"), std::string::npos);
             }
         }
         EXPECT_TRUE(sample.AsFirst()) << host.program;

@@ -66,18 +66,6 @@ TEST_F(CommitTest, SharedHookStaysWhileOneFileWantsIt) {
     EXPECT_FALSE(probe.Records()[1].installed[kOpMgrHook]);
 }
 
-TEST_F(CommitTest, ToolbarAndHookDroppedRemovesEverything) {
-    const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
-    PlaceHookFiles();
-    WriteFileText(mcam9 / "chooks\\QTXGetOps.dll", "installed");
-    SetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, "registered");
-    probe.Records() = {Record(cfg, 9, kMill, Bit(kToolbar) | Bit(kOpMgrButton))};
-    Commit();
-    EXPECT_TRUE(HookFiles(false));
-    EXPECT_FALSE(PathExists(mcam9 / "chooks\\QTXGetOps.dll"));
-    EXPECT_FALSE(probe.OpMgrInstalled());
-}
-
 // A file that gains the toolbar and loses the editor keeps the state between in its backup; another
 // that gains the editor where there is no editor list gets it without a list being made.
 TEST_F(CommitTest, GainToolbarLoseEditorLeavesMiddleStateInBackup) {

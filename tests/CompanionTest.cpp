@@ -1,23 +1,9 @@
 #include "SampleMastercam.h"
 #include "VellantSetupProbe.h"
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
-// A companion that never ends: it holds the running mutex until told to let go.
-struct StuckCompanion {
-    ScopedHandle letGo{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    ScopedHandle owned{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-};
-
-DWORD WINAPI RunStuck(void* stuck) {
-    StuckCompanion& companion = *static_cast<StuckCompanion*>(stuck);
-    ScopedHandle running(::CreateMutexA(nullptr, TRUE, "QTX2CAM Running"));
-    ::SetEvent(companion.owned.Get());
-    ::WaitForSingleObject(companion.letGo.Get(), INFINITE);
-    ::ReleaseMutex(running.Get());
-    return 0;
-}
-
 class Companion : public ::testing::Test {
 protected:
     void TearDown() override { StopAllCompanions(); }
@@ -103,9 +89,16 @@ TEST_F(Companion, SquattedNamesAreReportedFailures) {
 }
 // A companion that does not end when asked is a failed step; install starts no second one.
 TEST_F(Companion, OneThatDoesNotEndIsReported) {
-    StuckCompanion stuck;
-    ScopedHandle thread(::CreateThread(nullptr, 0, RunStuck, &stuck, 0, nullptr));
-    ASSERT_EQ(::WaitForSingleObject(stuck.owned.Get(), 10000), WAIT_OBJECT_0);
+    // A companion that never ends: it holds the running mutex until told to let go.
+    ScopedHandle letGo(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+        owned(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::thread stuck([&] {
+        ScopedHandle running(::CreateMutexA(nullptr, TRUE, "QTX2CAM Running"));
+        ::SetEvent(owned.Get());
+        ::WaitForSingleObject(letGo.Get(), INFINITE);
+        ::ReleaseMutex(running.Get());
+    });
+    ASSERT_EQ(::WaitForSingleObject(owned.Get(), 10000), WAIT_OBJECT_0);
     const int started = CompanionLogCount("started");
     mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
     setup.InstallAllMastercamOptions(false, false, true, false, false);
@@ -115,7 +108,7 @@ TEST_F(Companion, OneThatDoesNotEndIsReported) {
     setup.RemoveAllMastercamOptions();
     EXPECT_EQ(Failures(), std::vector<std::string>{"signal event QTX2CAM Shutdown"});
     EXPECT_EQ(setup.LastReport().Failures()[0]->error, static_cast<DWORD>(WAIT_TIMEOUT));
-    ::SetEvent(stuck.letGo.Get());
-    ::WaitForSingleObject(thread.Get(), INFINITE);
+    ::SetEvent(letGo.Get());
+    stuck.join();
 }
 }  // namespace

@@ -19,17 +19,15 @@ protected:
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST_F(ConsoleHost, UsageErrorNamesTheWordNotUnderstood) {
-    for (const auto& [arguments, word] :
-         std::vector<std::pair<std::string, std::string>>{{"install banana", "banana"},
-                                                          {"--verbose list", "--verbose"},
-                                                          {"plan list", "list"},
-                                                          {"remove editor", "editor"},
-                                                          {"install disable", "disable"},
-                                                          {"plan", "plan"},
-                                                          {"list --log", "--log"}}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"install banana", "banana"}, {"--verbose list", "--verbose"}, {"plan list", "list"},
+        {"remove editor", "editor"},  {"install disable", "disable"},  {"plan", "plan"},
+        {"list --log", "--log"}};
+    for (const auto& [arguments, word] : cases) {
         const HostRun text = RunHost(registry, arguments);
         EXPECT_EQ(text.exitCode, 2u) << arguments;
         EXPECT_TRUE(Has(text.err, "'" + word + "' was not understood")) << arguments << "\n" << text.err;
+        EXPECT_TRUE(Has(text.output, "usage: korvane-setup")) << arguments;
         EXPECT_TRUE(text.out.empty()) << arguments << "\n" << text.out;
         const HostRun json = RunHost(registry, "--json " + arguments);
         EXPECT_EQ(json.exitCode, 2u) << arguments;
@@ -56,7 +54,7 @@ TEST_F(ConsoleHost, NoMastercamExitsWithThree) {
 TEST_F(ConsoleHost, FailuresGoToStandardErrorAndTheResultToStandardOutput) {
     SampleInstall mcam9(temp, 9);
     const std::string mill = mcam9.AddCfg("mill.cfg", SampleCfg(kMillLine));
-    mcam9.AddCfg("router.cfg", SampleCfg(kRouterLine));
+    const std::string router = mcam9.AddCfg("router.cfg", SampleCfg(kRouterLine));
     // Held open by another program that allows no sharing.
     ScopedHandle held(::CreateFileA(mill.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -80,6 +78,12 @@ TEST_F(ConsoleHost, FailuresGoToStandardErrorAndTheResultToStandardOutput) {
     EXPECT_TRUE(Has(install.err, "failed: ") && Has(install.err, mill)) << install.err;
     EXPECT_TRUE(Has(install.out, "step(s) failed")) << install.out;
     EXPECT_FALSE(Has(install.out, mill) || Has(install.out, "installed")) << install.out;
+    // The held file is left as it was, the others are edited, and a run again finishes.
+    EXPECT_NE(ReadFileText(router), SampleCfg(kRouterLine));
+    held.Reset();
+    EXPECT_EQ(ReadFileText(mill), SampleCfg(kMillLine));
+    EXPECT_EQ(RunHost(registry, "install editor toolbar").exitCode, 0u);
+    EXPECT_NE(ReadFileText(mill), SampleCfg(kMillLine));
 }
 
 TEST_F(ConsoleHost, LogGetsOneDocumentPerRun) {

@@ -120,22 +120,4 @@ TEST_F(CrashSafety, FailedWritesLeaveFilesWholeAndAreReported) {
         EXPECT_EQ(files.Contents(), installed) << "after write " << n << " failed and install ran again";
     }
 }
-
-TEST_F(CrashSafety, LockedFileIsNamedAndLeftUntouched) {
-    Installation files(temp, 3, 4096);
-    {
-        // Held open by another program that allows no sharing.
-        ScopedHandle held(::CreateFileA(files.paths[1].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(held);
-        const HostRun run = RunHost(registry, "install editor toolbar");
-        EXPECT_EQ(run.exitCode, 1u);
-        EXPECT_NE(run.output.find(files.paths[1]), std::string::npos) << run.output;
-        EXPECT_EQ(run.output.find("installed"), std::string::npos) << run.output;
-    }
-    EXPECT_EQ(ReadFileText(files.paths[1]), files.original[1]);
-    EXPECT_NE(ReadFileText(files.paths[0]), files.original[0]);
-    EXPECT_EQ(RunHost(registry, "install editor toolbar").exitCode, 0u);
-    EXPECT_NE(ReadFileText(files.paths[1]), files.original[1]);
-}
 }  // namespace

@@ -80,8 +80,7 @@ protected:
 TEST_F(Widgets, ShapedButtonAnswersOnlyInsideItsShape) {
     HWND button = dialog.button.m_hWnd;
     const SIZE size = dialog.button.GetShapeSize();
-    EXPECT_EQ(size.cx, 32);
-    EXPECT_EQ(size.cy, 32);
+    EXPECT_EQ(std::make_pair(size.cx, size.cy), std::make_pair(32L, 32L));
     Send(button, {{WM_LBUTTONDOWN, 1, 1}, {WM_LBUTTONUP, 1, 1}});
     EXPECT_EQ(dialog.clicks, 0);
     Send(button, {{WM_LBUTTONDOWN, 16, 16}, {WM_LBUTTONUP, 16, 16}});
