@@ -3,7 +3,7 @@
 // Each figure is the best of a few rounds in this one run; the ratios are what count.
 #include "foundation/Owners.h"
 #include "settings/ProgramConfiguration.h"
-#include "settings/Storage.h"
+#include "settings/FileStorage.h"
 #include <windows.h>
 #include <algorithm>
 #include <chrono>

@@ -3,6 +3,7 @@
 #include "foundation/FileUtils.h"
 #include "foundation/Owners.h"
 #include "foundation/SECFileSystem.h"
+#include "foundation/SystemLibrary.h"
 #include <shellapi.h>
 #include <cstring>
 #include <memory>
@@ -14,15 +15,31 @@ const int kAppDataFolder = 0x1A;
 
 bool FolderExists(const CString& folder) { return ValidatePath(StrPP(folder), false, nullptr) != 0; }
 
-// The program's own User folder serves when a file can be made in it.
+const char* const kDevelopmentHelp = "c:\\files\\help systems\\qtx help";
+
 bool Writable(const PathString& folder) {
     if (!FolderExists(folder)) return false;
     return CanCreateFileAt(folder + "temp.tmp");
 }
 
+// A folder inside the user's own profile belongs to that user alone.
+bool InUsersProfile(const CString& folder) {
+    char profile[MAX_PATH + 1] = {0};
+    const DWORD length = ::GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    CString root(profile);
+    if (root[root.GetLength() - 1] != '\\') root += "\\";
+    return folder.GetLength() > root.GetLength() && folder.Left(root.GetLength()).CompareNoCase(root) == 0;
+}
+
+// The program's own User folder serves only when it is the user's alone (a program
+// installed into the user's profile) and a file can be made in it; a User folder
+// beside a program that every user runs would give them all one settings folder.
+bool OwnUserFolderServes(const PathString& folder) { return InUsersProfile(folder) && Writable(folder); }
+
 CString AppDataFolder() {
     using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
-    static HMODULE shfolder = ::LoadLibraryA("SHFolder.dll");  // stays loaded for the process
+    static HMODULE shfolder = LoadSystemLibrary("SHFolder.dll");  // stays loaded for the process
     if (!shfolder) return CString();
     auto query =
         reinterpret_cast<GetFolderPath>(reinterpret_cast<void*>(::GetProcAddress(shfolder, "SHGetFolderPathA")));
@@ -54,13 +71,15 @@ ConfigFiles::ConfigFiles(CString programName) { Build(programName, ProgramFolder
 
 ConfigFiles::ConfigFiles(CString programName, CString programFolder) { Build(programName, programFolder); }
 
-ConfigFiles::~ConfigFiles() = default;
+ConfigFiles::~ConfigFiles() {
+    for (const CString& name : unkept) ::DeleteFileA(name);
+}
 
 void ConfigFiles::Build(const CString& programName, const CString& programFolder) {
     {
         CurrentDirectoryGuard keep;
         const PathString own = PathString(programFolder) + "User";
-        if (Writable(own)) {
+        if (OwnUserFolderServes(own)) {
             userFolder = own;
         } else {
             const CString base = AppDataFolder();
@@ -80,7 +99,6 @@ void ConfigFiles::Build(const CString& programName, const CString& programFolder
     controlsFolder = userFolder + "Controls";
     tempFolder = userFolder + "Temp";
     helpFolder = PathString(programFolder) + "QTX Help";
-    if (FolderExists("c:\\files\\help systems\\qtx help")) helpFolder = "c:\\files\\help systems\\qtx help";
     helpMacroFolder = helpFolder;
     helpPageFolder = helpFolder;
     explorerFolder = userFolder + "QTXExplorer";
@@ -169,10 +187,24 @@ CString ConfigFiles::GetFilePath(ConfigFileKind kind, CString name) const {
     }
 }
 
-CString ConfigFiles::GetHelpTopic(CString topic) const { return Resolved(helpFolder, topic, {".html", ".htm"}); }
+// The fixed development folder serves only a page it holds: any user may make that
+// folder, so its mere existence must not take the help away from the program's own.
+CString ConfigFiles::GetHelpTopic(CString topic) const {
+    const CString development = Resolved(kDevelopmentHelp, topic, {".html", ".htm"});
+    return IsHelpPage(development) ? development : Resolved(helpFolder, topic, {".html", ".htm"});
+}
 
 CString ConfigFiles::GetHelpPageTopic(CString topic) const {
-    return Resolved(helpPageFolder, topic, {".html", ".htm"});
+    const CString development = Resolved(kDevelopmentHelp, topic, {".html", ".htm"});
+    return IsHelpPage(development) ? development : Resolved(helpPageFolder, topic, {".html", ".htm"});
+}
+
+bool ConfigFiles::IsHelpPage(const CString& path) {
+    CString upper(path);
+    upper.MakeUpper();
+    const bool page = upper.Right(4) == ".HTM" || upper.Right(5) == ".HTML";
+    const DWORD attributes = ::GetFileAttributesA(path);
+    return page && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 CString ConfigFiles::GetDocumentTopic(CString topic) const {
@@ -182,7 +214,9 @@ CString ConfigFiles::GetDocumentTopic(CString topic) const {
 CString ConfigFiles::TempFileName(const char* prefix, bool keep) const {
     char name[MAX_PATH + 1] = {0};
     if (!::GetTempFileNameA(tempFolder, prefix, 0, name)) return CString();
-    if (!keep) ::DeleteFileA(name);
+    // The file Windows made is what keeps the name ours: a name whose file is gone could
+    // be handed to another caller. A file not to be kept goes when the layout does.
+    if (!keep) unkept.push_back(name);
     return name;
 }
 

@@ -6,6 +6,7 @@
 #include "foundation/PathString.h"
 #include "platform/Collections.h"
 #include <windows.h>
+#include <vector>
 
 enum ConfigFileKind { kStockFile, kMachineFile, kToolLibraryFile, kMacroFile, kHelpMacroFile };
 
@@ -82,7 +83,11 @@ public:
     CString GetHelpTopic(CString topic) const;
     CString GetHelpPageTopic(CString topic) const;
     CString GetDocumentTopic(CString topic) const;
+    // A new, empty file of a unique name in the temporary folder. keep false: the file
+    // is deleted when this layout is destroyed, not before (its name stays reserved).
     CString TempFileName(const char* prefix, bool keep) const;
+    // An existing .htm or .html file: the only kind of help target that is opened.
+    static bool IsHelpPage(const CString& path);
 
     static int CopyFiles(CString source, CString target);
     static CString ResolveFolder(CString base, CString relative, CString fallback);
@@ -127,4 +132,5 @@ private:
     CStringList infoDocuments;
     CStringList printableDocuments;
     int refills = 0;
+    mutable std::vector<CString> unkept;
 };

@@ -4,6 +4,8 @@
 #include "environment/Messages.h"
 #include "foundation/Export.h"
 #include <functional>
+#include <string>
+#include <string_view>
 
 class VELLANTS_API Lexicon {
 public:
@@ -25,6 +27,10 @@ public:
     // without entries, and (naming the file and line, the table left as it was)
     // for an entry cut short or whose number is not a 32-bit number.
     int Read(StrPP fileName);
+    // The same for the bytes of a language file that `fileName` names in a refusal.
+    int ReadText(std::string_view text, const StrPP& fileName);
+    // The text form of the language file, dated `date` (MM/DD/YY).
+    std::string Text(const std::string& date) const;
     int Count() const;
 
 private:
@@ -34,6 +40,9 @@ private:
         MessageRecord record;
     };
     void Splay(const MessageRecord& key);
+    // Puts the record in the place of its key: the entry of that key is replaced, or
+    // the record added.
+    void Store(const MessageRecord& record);
     void InOrder(const std::function<void(const MessageRecord&)>& visit) const;
 
     Node* root = nullptr;

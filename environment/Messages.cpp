@@ -1,12 +1,9 @@
 #include "environment/Messages.h"
-#include <windows.h>
 
 bool g_silenceAssertions = false;
 bool g_silenceWarnings = true;
 
 namespace {
-FatalSink fatalSink = nullptr;
-
 struct CatalogueSource {
     const char* context;
     const char* text;
@@ -95,27 +92,6 @@ bool MessageRecord::operator==(const MessageRecord& other) const {
 MessageRecord& CatalogueEntry(int index) { return Catalogue()[index]; }
 
 StrPP CatalogueText(int number) { return Catalogue()[number - 1].GetText(); }
-
-void SetFatalSink(FatalSink sink) { fatalSink = sink; }
-
-void LibraryAssert() {
-    if (!g_silenceAssertions && ::IsDebuggerPresent()) ::DebugBreak();
-}
-
-void FatalError(StrPP text) {
-    LibraryAssert();
-    const StrPP box = "<<Fatal Error>> " + text + ". . .Exiting.";
-    const char* caption = "<<Fatal Error>>";
-    if (fatalSink)
-        fatalSink(box, caption);
-    else
-        ::MessageBoxA(nullptr, box, caption, MB_OK | MB_TASKMODAL);
-    ::ExitProcess(0);
-}
-
-void Warn(StrPP) {
-    if (!g_silenceWarnings && !g_silenceAssertions && ::IsDebuggerPresent()) ::DebugBreak();
-}
 
 QRVException::QRVException(StrPP heading, int severity) : severity(severity), heading(heading) {}
 

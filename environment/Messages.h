@@ -51,9 +51,11 @@ enum CatalogueNumber {
 VELLANTS_API extern bool g_silenceAssertions;
 VELLANTS_API extern bool g_silenceWarnings;
 
-// Routes FatalError's box text elsewhere (tests); the task-modal box is the default.
+#ifdef VELLANTS_BUILD
+// Routes FatalError's box text elsewhere (tests, not exported); the task-modal box is the default.
 using FatalSink = void (*)(const char* boxText, const char* caption);
-VELLANTS_API void SetFatalSink(FatalSink sink);
+void SetFatalSink(FatalSink sink);
+#endif
 
 [[noreturn]] VELLANTS_API void FatalError(StrPP text);
 VELLANTS_API void Warn(StrPP text);

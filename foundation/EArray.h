@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstddef>
 #include <new>
+#include <utility>
 
 template <class T>
 class EArray {
@@ -92,14 +93,10 @@ public:
     // The element is added only when the block holds its place: after a failed
     // growth the list is as it was (and status is 0).
     void Append(const T& element) {
-        const int n = last + 1;
-        if (n > highWater && growable == 0) return;
-        if (n > this->capacityUpper) this->GrowFor(n);
-        if (n > this->capacityUpper) return;
-        if (n > highWater) highWater = n;
-        last = n;
-        this->upper = n;
-        this->data[n] = element;
+        if (T* slot = Next()) *slot = element;
+    }
+    void Append(T&& element) {
+        if (T* slot = Next()) *slot = std::move(element);
     }
 
     int Count() const { return last + 1; }
@@ -118,4 +115,17 @@ public:
     int growable = 1;
     int last = -1;
     int highWater = -1;
+
+private:
+    // The place of one more element, now in use; null when the list cannot grow.
+    T* Next() {
+        const int n = last + 1;
+        if (n > highWater && growable == 0) return nullptr;
+        if (n > this->capacityUpper) this->GrowFor(n);
+        if (n > this->capacityUpper) return nullptr;
+        if (n > highWater) highWater = n;
+        last = n;
+        this->upper = n;
+        return &this->data[n];
+    }
 };

@@ -170,17 +170,8 @@ bool FileTimeEquals(const char* name, FILETIME when) {
 }
 
 bool CanCreateFileAt(const char* probePath) {
-    if (ScopedHandle(::CreateFileA(probePath, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr)))
-        return true;
     const DWORD inTheWay = ::GetFileAttributesA(probePath);
-    if (inTheWay == INVALID_FILE_ATTRIBUTES || (inTheWay & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    std::string folder(probePath);
-    const size_t slash = folder.find_last_of("\\/");
-    folder.erase(slash == std::string::npos ? 0 : slash);
-    if (folder.empty()) folder = ".";
-    char fresh[MAX_PATH + 1] = {0};
-    if (folder.size() >= MAX_PATH - 14 || !::GetTempFileNameA(folder.c_str(), "qtx", 0, fresh)) return false;
-    ::DeleteFileA(fresh);
-    return true;
+    if (inTheWay != INVALID_FILE_ATTRIBUTES && (inTheWay & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    // The probe is a new file under a fresh name: a file or link already at probePath is never opened.
+    return TemporaryFile(probePath).Error() == ERROR_SUCCESS;
 }

@@ -12,9 +12,11 @@ VELLANTS_API DWORD FileSize(StrPP name);
 VELLANTS_API int ValidatePath(StrPP folder, bool offerCreate, HWND parent);
 VELLANTS_API void FindFiles(StrPP folder, StrPP pattern, EList<FileString>& found, bool recurse);
 VELLANTS_API StrPP BrowseForFolder(bool withEditBox, bool noInitialFolder);
-// Stands in for the folder picker (tests); the shell's picker is the default.
+#ifdef VELLANTS_BUILD
+// Stands in for the folder picker (tests, not exported); the shell's picker is the default.
 using FolderPickerHook = StrPP (*)(bool withEditBox, bool noInitialFolder);
-VELLANTS_API void SetFolderPickerHook(FolderPickerHook hook);
+void SetFolderPickerHook(FolderPickerHook hook);
+#endif
 // Whole file into a new block of size + 1 bytes (the caller writes the terminator
 // at index size and frees the block); size -1 when the file cannot be opened.
 VELLANTS_API void ReadWholeFile(const char* name, char*& data, int& size);
@@ -23,6 +25,6 @@ VELLANTS_API bool WriteWholeFile(const char* name, const void* data, int size);
 VELLANTS_API int RunProgram(char* commandLine, bool wait);
 VELLANTS_API bool FileTimeEquals(const char* name, FILETIME when);
 // Whether a new file can be made where probePath points (a folder of that name means
-// it cannot). A file already there is the user's and is never opened for writing: the
-// probe is then made under a fresh name beside it.
+// it cannot). The probe is a temporary of probePath (TemporaryFile): a file or link
+// already there is never opened.
 VELLANTS_API bool CanCreateFileAt(const char* probePath);

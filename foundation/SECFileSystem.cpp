@@ -228,26 +228,12 @@ ULONGLONG SECFileSystem::GetFreeSpace(const CString& root) const {
 }
 
 namespace {
-// The newer free-space query when Kernel32 has it, else the cluster arithmetic.
 bool DiskSpace(const CString& root, ULONGLONG& available, ULONGLONG& total) {
-    using Query = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
     QuietErrors quiet;
-    if (HMODULE kernel = ::LoadLibraryA("Kernel32.dll")) {
-        auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(::GetProcAddress(kernel, "GetDiskFreeSpaceExA")));
-        ULARGE_INTEGER caller, all, free;
-        const bool ok = query && query(root, &caller, &all, &free);
-        ::FreeLibrary(kernel);
-        if (ok) {
-            available = caller.QuadPart;
-            total = all.QuadPart;
-            return true;
-        }
-        if (query) return false;
-    }
-    DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
-    if (!::GetDiskFreeSpaceA(root, &sectors, &bytes, &freeClusters, &clusters)) return false;
-    available = ULONGLONG(sectors) * bytes * freeClusters;
-    total = ULONGLONG(sectors) * bytes * clusters;
+    ULARGE_INTEGER caller, all, free;
+    if (!::GetDiskFreeSpaceExA(root, &caller, &all, &free)) return false;
+    available = caller.QuadPart;
+    total = all.QuadPart;
     return true;
 }
 }  // namespace

@@ -36,17 +36,9 @@ std::string FormatNumber(double value, const char* format) {
     return text;
 }
 
-std::string LongText(long value) {
-    char digits[34] = {0};
-    _ltoa(value, digits, 10);
-    return digits;
-}
+std::string LongText(long value) { return std::to_string(value); }
 
-std::string UnsignedText(unsigned long value) {
-    char digits[34] = {0};
-    _ultoa(value, digits, 10);
-    return digits;
-}
+std::string UnsignedText(unsigned long value) { return std::to_string(value); }
 
 const char* SkipTolerance(const char* text) {
     const StrPP sign = CatalogueText(kMsgTolerance);

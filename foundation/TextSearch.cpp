@@ -1,8 +1,8 @@
 #include "foundation/TextSearch.h"
-#include <windows.h>
 #include <emmintrin.h>
+#include <algorithm>
 #include <array>
-#include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -88,7 +88,10 @@ size_t FindAny(std::string_view text, std::string_view sub, size_t from) {
 }  // namespace
 
 bool HasWideCompare() {
-    static const bool has = ::IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != 0;
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("sse2") != 0;
+    }();
     return has;
 }
 
@@ -131,11 +134,11 @@ long LeadingNumber(std::string_view text) {
     while (i < text.size() && IsBlank(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > LONG_MAX) value = static_cast<long long>(LONG_MAX) + 1;
-    }
-    if (negative) return value > LONG_MAX ? LONG_MIN : static_cast<long>(-value);
-    return value > LONG_MAX ? LONG_MAX : static_cast<long>(value);
+    // Saturated at the limits of Windows's 32-bit long on every build.
+    const int64_t limit = static_cast<int64_t>(INT32_MAX) + 1;
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min(value * 10 + (text[i] - '0'), limit);
+    if (negative) return static_cast<long>(-value);
+    return static_cast<long>(std::min(value, limit - 1));
 }

@@ -1,18 +1,23 @@
 // Console host of the installer library: shows where Mastercam is and what its
 // configuration files carry, runs the batch install and removal, and shows what
-// either would change before anything is written. See Usage() for the commands.
+// either would change before anything is written. See PrintHelp() for the commands.
+// The result goes to standard output, failed steps and errors to standard error.
 // KORVANE_SETUP_REGISTRY=<key> keeps the registry under HKEY_CURRENT_USER\<key>
-// (for tests that run the host beside others).
-#include "host/JsonReport.h"
-#include "host/OptionNames.h"
-#include "host/UnifiedDiff.h"
+// (for tests that run the host beside others); KORVANE_SETUP_LOCK_WAIT=<ms> bounds
+// the wait for another run on the same Mastercam installation.
+#include "foundation/Owners.h"
+#include "installer/JsonReport.h"
+#include "installer/OptionNames.h"
+#include "installer/UnifiedDiff.h"
 #include "installer/VellantSetup.h"
+#include "vellants/Version.h"
 #include <windows.h>
 #include <io.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <iterator>
 #include <set>
 #include <string>
@@ -20,11 +25,11 @@
 #include <vector>
 
 namespace {
-enum ExitCode { kDone = 0, kStepFailed = 1, kUsage = 2 };
+enum ExitCode { kDone = 0, kStepFailed = 1, kUsage = 2, kNoMastercam = 3, kBusy = 4 };
 
 const char* const kUsageLine =
-    "usage: korvane-setup [--json] [where | list | install [OPTION...] | remove | plan install [OPTION...] | plan "
-    "remove]";
+    "usage: korvane-setup [--json] [--log FILE] [where | list | install [OPTION...] | remove | plan install "
+    "[OPTION...] | plan remove]";
 
 void PrintHelp() {
     std::printf(
@@ -45,10 +50,14 @@ void PrintHelp() {
         "  hook                   the operations-manager hook with its companion program\n"
         "  button                 the operations-manager button\n"
         "  tooldefs               the operations-manager tool definitions\n\n"
-        "  --json                 one JSON document instead of text\n"
+        "  --json                 one JSON document instead of text, failures too\n"
+        "  --log FILE             appends the run's JSON document to FILE, one line per run\n"
+        "  --version              the version of this program and of Vellants.dll\n"
         "  --help                 this text\n\n"
-        "Exit codes: 0 done, 1 a step failed (each failed step is named with its Windows error),\n"
-        "2 the command line was not understood.\n",
+        "The result goes to standard output; failed steps and errors go to standard error.\n"
+        "Exit codes: 0 done, 1 a step failed or a file could not be read (each is named with its\n"
+        "Windows error), 2 the command line was not understood, 3 no Mastercam installation is\n"
+        "registered, 4 another installer run is in progress (nothing was changed).\n",
         kUsageLine);
 }
 
@@ -56,18 +65,32 @@ struct Command {
     std::string name;  // where, list, install, remove
     bool plan = false;
     bool json = false;
+    bool help = false;
+    bool version = false;
+    std::string log;
     std::set<std::string> options;
 };
 
-// False when the command line is not one of the forms above.
-bool Parse(int argc, char** argv, Command& command, bool& help) {
+bool IsOption(const std::string& word) {
+    return word != "disable" && std::find_if(std::begin(kOptionNames), std::end(kOptionNames),
+                                             [&](const char* name) { return word == name; }) != std::end(kOptionNames);
+}
+
+// Empty when the command line is one of the forms above; else the word not understood.
+std::string Parse(int argc, char** argv, Command& command) {
     std::vector<std::string> words;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
         if (word == "--json")
             command.json = true;
         else if (word == "--help" || word == "-h" || word == "/?")
-            help = true;
+            command.help = true;
+        else if (word == "--version")
+            command.version = true;
+        else if (word == "--log" && i + 1 < argc && *argv[i + 1])
+            command.log = argv[++i];
+        else if (word == "--log" || (word.size() > 1 && word[0] == '-'))
+            return word;
         else
             words.push_back(word);
     }
@@ -76,17 +99,20 @@ bool Parse(int argc, char** argv, Command& command, bool& help) {
         command.plan = true;
         ++at;
     }
-    command.name = at < words.size() ? words[at++] : command.plan ? "" : "where";
-    const bool takesOptions = command.name == "install";
-    if (command.plan && command.name != "install" && command.name != "remove") return false;
-    if (!takesOptions && command.name != "where" && command.name != "list" && command.name != "remove") return false;
+    if (at == words.size()) {
+        if (command.plan) return "plan";
+        command.name = "where";
+        return std::string();
+    }
+    command.name = words[at++];
+    const bool known = command.name == "install" || command.name == "remove" ||
+                       (!command.plan && (command.name == "where" || command.name == "list"));
+    if (!known) return command.name;
     for (; at < words.size(); ++at) {
-        const bool known = std::find_if(std::begin(kOptionNames), std::end(kOptionNames),
-                                        [&](const char* name) { return words[at] == name; }) != std::end(kOptionNames);
-        if (!takesOptions || !known || words[at] == "disable") return false;
+        if (command.name != "install" || !IsOption(words[at])) return words[at];
         command.options.insert(words[at]);
     }
-    return true;
+    return std::string();
 }
 
 bool Wants(const Command& command, const char* option) {
@@ -101,12 +127,10 @@ std::string Named(const CommitStep& step) {
     return step.target;
 }
 
-// Prints every failed step; true when none failed.
-bool PrintFailures(const CommitReport& report) {
-    for (const CommitStep* step : report.Failures())
-        std::printf("failed: %s %s: %s\n", ActionName(step->action), Named(*step).c_str(),
-                    WindowsErrorText(step->error).c_str());
-    return !report.Failed();
+void PrintFailures(const std::vector<const CommitStep*>& failures) {
+    for (const CommitStep* step : failures)
+        std::fprintf(stderr, "failed: %s %s: %s\n", ActionName(step->action), Named(*step).c_str(),
+                     WindowsErrorText(step->error).c_str());
 }
 
 void PrintPlan(const CommitReport& report) {
@@ -139,59 +163,109 @@ void PrintList(const std::vector<McConfigFile>& records) {
     std::printf("%u configuration file(s)\n", static_cast<unsigned>(records.size()));
 }
 
-void PrintJson(const nlohmann::ordered_json& document) { std::printf("%s\n", document.dump(2).c_str()); }
+// What a run ends with: its exit code and its JSON document (printed with --json,
+// appended to the log).
+struct Outcome {
+    int exitCode;
+    nlohmann::ordered_json document;
+};
 
-int Where(const Command& command) {
-    int nine = 9;
-    int eight = 8;
-    const PathString mcam9 = VellantSetup::GetMCAMPath(&nine);
-    const PathString mcam8 = VellantSetup::GetMCAMPath(&eight);
-    if (command.json) {
-        PrintJson(WhereJson(mcam9, mcam8));
-        return kDone;
-    }
-    std::printf("Mastercam 9: %s\n", mcam9.IsEmpty() ? "(not found)" : static_cast<const char*>(mcam9));
-    std::printf("Mastercam 8: %s\n", mcam8.IsEmpty() ? "(not found)" : static_cast<const char*>(mcam8));
-    return kDone;
+std::string CommandName(const Command& command) { return (command.plan ? "plan " : "") + command.name; }
+
+Outcome NoMastercam(const Command& command) {
+    const char* error = "no Mastercam installation is registered";
+    if (!command.json) std::fprintf(stderr, "korvane-setup: %s\n", error);
+    return {kNoMastercam, ErrorDocument(CommandName(command).c_str(), error)};
 }
 
-int List(const Command& command) {
+Outcome Where(const Command& command, const PathString& mcam9, const PathString& mcam8) {
+    nlohmann::ordered_json document = Document("where");
+    document.update(WhereJson(mcam9, mcam8));
+    if (!command.json) {
+        std::printf("Mastercam 9: %s\n", mcam9.IsEmpty() ? "(not found)" : static_cast<const char*>(mcam9));
+        std::printf("Mastercam 8: %s\n", mcam8.IsEmpty() ? "(not found)" : static_cast<const char*>(mcam8));
+    }
+    if (!mcam9.IsEmpty() || !mcam8.IsEmpty()) return {kDone, document};
+    const Outcome none = NoMastercam(command);
+    document["error"] = none.document["error"];
+    return {none.exitCode, document};
+}
+
+Outcome List(const Command& command) {
     VellantSetup setup;
     setup.ScanConfigFiles();
-    if (command.json)
-        PrintJson({{"command", "list"}, {"records", RecordsJson(setup.Records())}});
-    else
+    CommitReport scan;
+    scan.steps = setup.Unreadable();
+    const std::vector<const CommitStep*> unreadable = scan.Failures();
+    nlohmann::ordered_json document = Document("list");
+    document["failed"] = !unreadable.empty();
+    document["records"] = RecordsJson(setup.Records());
+    document["unreadable"] = StepsJson(scan);
+    if (!command.json) {
         PrintList(setup.Records());
-    return kDone;
+        PrintFailures(unreadable);
+    }
+    return {unreadable.empty() ? kDone : kStepFailed, document};
 }
 
 // install, remove, and their plans.
-int Change(const Command& command) {
+Outcome Change(const Command& command) {
     VellantSetup setup;
     setup.SetPlanning(command.plan);
+    if (const char* wait = std::getenv("KORVANE_SETUP_LOCK_WAIT")) setup.SetLockWait(std::strtoul(wait, nullptr, 10));
     if (command.name == "install")
         setup.InstallAllMastercamOptions(Wants(command, "editor"), Wants(command, "toolbar"), Wants(command, "hook"),
                                          Wants(command, "button"), Wants(command, "tooldefs"));
     else
         setup.RemoveAllMastercamOptions();
     const CommitReport& report = setup.LastReport();
-    const bool failed = report.Failed();
-    if (command.json) {
-        nlohmann::ordered_json document = {{"command", (command.plan ? "plan " : "") + command.name},
-                                           {"planned", command.plan},
-                                           {"failed", failed},
-                                           {"records", RecordsJson(setup.Records())},
-                                           {"steps", StepsJson(report)}};
-        if (command.plan) document["files"] = PlannedFilesJson(report);
-        PrintJson(document);
-    } else if (command.plan) {
+    const std::vector<const CommitStep*> failures = report.Failures();
+    if (command.plan && !command.json) {
         PrintPlan(report);
-    } else {
-        PrintFailures(report);
-        if (!failed) std::printf(command.name == "install" ? "installed\n" : "removed\n");
+    } else if (!command.json) {
+        PrintFailures(failures);
+        if (report.Busy()) std::fprintf(stderr, "another installer run is in progress; nothing was changed\n");
+        if (failures.empty())
+            std::printf(command.name == "install" ? "installed\n" : "removed\n");
+        else
+            std::printf("%s: %u step(s) failed\n", command.name.c_str(), static_cast<unsigned>(failures.size()));
     }
     // A plan only tells: a step it foresees failing is in its output, not an error.
-    return failed && !command.plan ? kStepFailed : kDone;
+    const int code = report.Busy() ? kBusy : !failures.empty() && !command.plan ? kStepFailed : kDone;
+    return {code, ChangeDocument(setup, command.name, command.plan)};
+}
+
+Outcome Run(const Command& command) {
+    int nine = 9;
+    int eight = 8;
+    const PathString mcam9 = VellantSetup::GetMCAMPath(&nine);
+    const PathString mcam8 = VellantSetup::GetMCAMPath(&eight);
+    if (command.name == "where") return Where(command, mcam9, mcam8);
+    if (mcam9.IsEmpty() && mcam8.IsEmpty()) return NoMastercam(command);
+    if (command.name == "list") return List(command);
+    return Change(command);
+}
+
+// Appends the document as one line; false (with the reason on standard error) when
+// the log could not be written whole.
+bool AppendToLog(const std::string& log, nlohmann::ordered_json document) {
+    const std::time_t now = std::time(nullptr);
+    char when[32] = {};
+    std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&now));
+    document["logged"] = when;
+    const std::string line = document.dump() + "\n";
+    ScopedHandle file(::CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    DWORD error = ERROR_SUCCESS;
+    if (!file.Valid() || !::WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr))
+        error = ::GetLastError();
+    else if (written != line.size())
+        error = ERROR_DISK_FULL;
+    if (error != ERROR_SUCCESS)
+        std::fprintf(stderr, "korvane-setup: could not write the log %s: %s\n", log.c_str(),
+                     WindowsErrorText(error).c_str());
+    return error == ERROR_SUCCESS;
 }
 
 // The redirected roots stay open for the life of the process.
@@ -213,17 +287,36 @@ int main(int argc, char** argv) {
     // Output to a file or a pipe goes out in large pieces, not a write per line.
     if (!_isatty(_fileno(stdout))) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     Command command;
-    bool help = false;
-    if (!Parse(argc, argv, command, help)) {
-        std::fprintf(stderr, "%s\n", kUsageLine);
+    const std::string notUnderstood = Parse(argc, argv, command);
+    if (!notUnderstood.empty()) {
+        const std::string error = "'" + notUnderstood + "' was not understood";
+        if (command.json) {
+            nlohmann::ordered_json document = ErrorDocument(nullptr, error);
+            document["usage"] = kUsageLine;
+            std::printf("%s\n", DocumentText(document).c_str());
+        }
+        std::fprintf(stderr, "korvane-setup: %s\n%s\n", error.c_str(), kUsageLine);
         return kUsage;
     }
-    if (help) {
+    if (command.help) {
         PrintHelp();
         return kDone;
     }
+    if (command.version) {
+        if (command.json) {
+            nlohmann::ordered_json document = Document("version");
+            document["library"] = VellantsVersion();
+            std::printf("%s\n", DocumentText(document).c_str());
+        } else {
+            std::printf("korvane-setup %s (Vellants.dll %s)\n", VELLANTS_VERSION, VellantsVersion());
+        }
+        return kDone;
+    }
     RedirectRegistry();
-    if (command.name == "where") return Where(command);
-    if (command.name == "list") return List(command);
-    return Change(command);
+    const Outcome outcome = Run(command);
+    if (command.json) std::printf("%s\n", DocumentText(outcome.document).c_str());
+    std::fflush(stdout);
+    if (!command.log.empty() && !AppendToLog(command.log, outcome.document))
+        return outcome.exitCode == kDone ? kStepFailed : outcome.exitCode;
+    return outcome.exitCode;
 }

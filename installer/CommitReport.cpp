@@ -1,7 +1,14 @@
 #include "installer/CommitReport.h"
+#include "foundation/LibraryErrors.h"
 #include <algorithm>
 
 bool CommitReport::Failed() const { return !Failures().empty(); }
+
+bool CommitReport::Busy() const {
+    return std::any_of(steps.begin(), steps.end(), [](const CommitStep& step) {
+        return step.action == StepAction::Lock && step.outcome == StepOutcome::Failed && step.error == WAIT_TIMEOUT;
+    });
+}
 
 std::vector<const CommitStep*> CommitReport::Failures() const {
     std::vector<const CommitStep*> failed;
@@ -32,6 +39,8 @@ const char* ActionName(StepAction action) {
         case StepAction::DeleteValue: return "delete value";
         case StepAction::StartProgram: return "start program";
         case StepAction::SignalEvent: return "signal event";
+        case StepAction::Lock: return "lock installation";
+        case StepAction::Keep: return "keep";
     }
     return "?";
 }
@@ -47,6 +56,8 @@ const char* OutcomeName(StepOutcome outcome) {
 }
 
 std::string WindowsErrorText(DWORD error) {
+    if (const char* own = LibraryErrorText(error)) return own;
+    if ((error & 0xFFFF0000) == kRefusalErrorBase) return RefusalText(static_cast<EditRefusal>(error & 0xFFFF));
     char text[512] = {0};
     const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
                                           text, sizeof text - 1, nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 // What a Commit did, step by step, or what it would do when it was only planned.
 #include "foundation/Export.h"
+#include "installer/EditRefusal.h"
 #include <windows.h>
 #include <map>
 #include <string>
@@ -16,8 +17,10 @@ enum class StepAction {
     RemoveFolder,  // removed only when empty
     SetValue,      // a registry value written (under HKEY_CURRENT_USER)
     DeleteValue,
-    StartProgram,
-    SignalEvent,
+    StartProgram,  // the companion started, once it runs
+    SignalEvent,   // the companion asked to end, once it has
+    Lock,          // the lock of a Mastercam installation, not had: nothing was changed
+    Keep,          // an add-on file or value left for a file that could not be changed
 };
 
 enum class StepOutcome {
@@ -49,6 +52,8 @@ struct VELLANTS_API CommitReport {
     std::map<std::string, PlannedFile> files;  // plans only: every file written, by path
 
     bool Failed() const;
+    // Another run held an installation's lock for the whole wait.
+    bool Busy() const;
     std::vector<const CommitStep*> Failures() const;
     // Plans only: the configuration files and editor lists the run would edit, in the
     // order of their first edit.
@@ -57,5 +62,9 @@ struct VELLANTS_API CommitReport {
 
 VELLANTS_API const char* ActionName(StepAction action);
 VELLANTS_API const char* OutcomeName(StepOutcome outcome);
-// The system's text for a Win32 error, without its line ending.
+// An edit the installer refused carries an error of its own: Windows's bit for
+// errors defined by applications, and the reason.
+constexpr DWORD kRefusalErrorBase = 0x20000000 | 0x00EE0000;
+constexpr DWORD RefusalError(EditRefusal refusal) { return kRefusalErrorBase | static_cast<DWORD>(refusal); }
+// The system's text for a Win32 error, without its line ending; for a refusal, its reason.
 VELLANTS_API std::string WindowsErrorText(DWORD error);

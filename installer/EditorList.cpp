@@ -1,15 +1,10 @@
-// Adds the host's editor to Mastercam's editor list as entry 2, and takes it out.
-// Whether the list holds the host's entry is judged by its [file edit] section
-// alone: a mention elsewhere in the file is not an entry.
 #include "installer/EditorList.h"
-#include "installer/Machine.h"
-#include "installer/VellantSetup.h"
-#include <cstdlib>
+#include "installer/TextLines.h"
+#include <vector>
 
 namespace {
 const char* const kHostEntry = "2. \"QTX_V2\"";
-const long kAddedNumberLimit = 20;
-const long kRemovedNumberLimit = 19;
+const int64_t kNumberLimit = 20;
 
 bool IsListHeader(std::string_view line) { return StartsWithNoCase(line, "[file edit]"); }
 bool IsSectionStart(std::string_view line) { return !line.empty() && line[0] == '['; }
@@ -18,14 +13,22 @@ bool IsComment(std::string_view line) { return !line.empty() && line[0] == '('; 
 // An entry: numbered 2 or more and holding its editor name in double quotes.
 bool IsEntry(std::string_view line) { return LineNumber(line) >= 2 && Contains(line, "\""); }
 
-std::string Renumbered(long number, std::string_view line) {
+std::string Renumbered(int64_t number, std::string_view line) {
     return std::to_string(number) + ". " + std::string(line.substr(line.find('"')));
 }
 
-std::string CountLine(std::string_view line, long delta) {
+int64_t Count(std::string_view line) {
     const size_t quote = line.find('"');
-    const long count = quote == std::string_view::npos ? 0 : LeadingNumber(line.substr(quote + 1));
-    return "1. \"" + std::to_string(count + delta) + "\"";
+    return quote == std::string_view::npos ? 0 : LeadingNumber(line.substr(quote + 1));
+}
+
+std::string CountLine(int64_t count) { return "1. \"" + std::to_string(count) + "\""; }
+
+// Lines the addition rewrites must be in the very form it writes, so that the
+// removal writes them back as they were.
+bool IsPlainCount(std::string_view line) { return Count(line) < INT32_MAX && line == CountLine(Count(line)); }
+bool IsPlainEntry(std::string_view line) {
+    return line.substr(0, line.find('"')) == std::to_string(LineNumber(line)) + ". ";
 }
 
 enum class LineRole { Outside, Comment, Count, Entry, Other };
@@ -53,31 +56,28 @@ std::vector<LineRole> Roles(const std::vector<LineView>& lines) {
 bool IsHostEntry(std::string_view line) { return Contains(line, "QTX_V2"); }
 bool NamesHostEditor(std::string_view line) { return ContainsNoCase(line, "QTX_V2"); }
 
-// Copies the list, handing each entry of the [file edit] sections to `entry`,
-// which returns false to end the special handling: the rest is copied unchanged.
-template <class EntryRule>
-const std::string& RewriteList(std::string& result, std::string_view data, const std::vector<LineView>& in,
-                               const std::vector<LineRole>& roles, long countDelta, EntryRule entry) {
-    LineWriter out(result, data.size() + 32);
-    bool done = false;
-    for (size_t i = 0; i < in.size(); ++i) {
-        if (done || roles[i] == LineRole::Outside || roles[i] == LineRole::Comment || roles[i] == LineRole::Other)
-            out.Add(in[i]);
-        else if (roles[i] == LineRole::Count)
-            out.Add(CountLine(in[i].text, countDelta), in[i].eol);
-        else
-            done = !entry(in[i], out);
+bool Any(const std::vector<LineView>& lines, const std::vector<LineRole>& roles, LineRole role,
+         bool (*test)(std::string_view)) {
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (roles[i] == role && test(lines[i].text)) return true;
+    return false;
+}
+
+EditRefusal CheckAddition(const std::vector<LineView>& lines, const std::vector<LineRole>& roles) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view text = lines[i].text;
+        if (roles[i] == LineRole::Count && !IsPlainCount(text)) return EditRefusal::UnusualCountLine;
+        if (roles[i] != LineRole::Entry) continue;
+        if (!IsPlainEntry(text)) return EditRefusal::UnusualEntry;
+        if (LineNumber(text) + 1 >= kNumberLimit) return EditRefusal::EditorListFull;
     }
-    return out.Finish();
+    return EditRefusal::None;
 }
 }  // namespace
 
 bool EditorListHasHostEntry(std::string_view data) {
     const std::vector<LineView> lines = SplitLines(data);
-    const std::vector<LineRole> roles = Roles(lines);
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (roles[i] == LineRole::Entry && IsHostEntry(lines[i].text)) return true;
-    return false;
+    return Any(lines, Roles(lines), LineRole::Entry, IsHostEntry);
 }
 
 bool EditorListHasSection(std::string_view data) {
@@ -86,59 +86,55 @@ bool EditorListHasSection(std::string_view data) {
     return false;
 }
 
-void VellantSetup::WhackMillTXT(CString source, CString destination) {
-    if (const DWORD error = Io().Read(source.Str(), m_readBuffer))
-        return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
-    const std::string_view data = m_readBuffer;
-    if (data.size() < kSmallestEditable || EditorListHasHostEntry(data)) return;
-    const std::vector<LineView> in = SplitLines(data);
+ListEdit AddToEditorList(std::string_view data, std::string& out) {
+    if (data.size() < kSmallestEditable) return {};
+    const std::vector<LineView> lines = SplitLines(data);
+    const std::vector<LineRole> roles = Roles(lines);
+    // The host's entry goes in front of the first entry: without one there is no place for it.
+    const auto always = [](std::string_view) { return true; };
+    if (Any(lines, roles, LineRole::Entry, NamesHostEditor) || !Any(lines, roles, LineRole::Entry, always)) return {};
+    if (const EditRefusal refusal = CheckAddition(lines, roles); refusal != EditRefusal::None) return {false, refusal};
+    LineWriter writer(out, data.size() + 32);
     bool hostWritten = false;
-    const std::string& out =
-        RewriteList(m_writeBuffer, data, in, Roles(in), +1, [&](const LineView& line, LineWriter& writer) {
-            if (!hostWritten) {
-                writer.Add(kHostEntry, line.eol);
-                hostWritten = true;
-            }
-            const long number = LineNumber(line.text) + 1;
-            if (number >= kAddedNumberLimit) {
-                writer.Add(line);
-                return false;
-            }
-            writer.Add(Renumbered(number, line.text), line.eol);
-            return true;
-        });
-    Io().Write(StepAction::WriteFile, destination.Str(), out);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const LineView& line = lines[i];
+        if (roles[i] == LineRole::Count) {
+            writer.Add(CountLine(Count(line.text) + 1), line.eol);
+        } else if (roles[i] == LineRole::Entry) {
+            if (!hostWritten) writer.Add(kHostEntry, writer.Ending(line.eol));
+            hostWritten = true;
+            writer.Add(Renumbered(LineNumber(line.text) + 1, line.text), line.eol);
+        } else {
+            writer.Add(line);
+        }
+    }
+    writer.Finish();
+    return {true, EditRefusal::None};
 }
 
-void VellantSetup::DeWhackMillTXT(CString source, CString destination) {
-    if (const DWORD error = Io().Read(source.Str(), m_readBuffer))
-        return Io().RecordFailure(StepAction::WriteFile, destination.Str(), error);
-    const std::string_view data = m_readBuffer;
-    if (data.size() < kSmallestEditable || !EditorListHasHostEntry(data)) return;
-    const std::vector<LineView> in = SplitLines(data);
-    const std::vector<LineRole> roles = Roles(in);
-    long hostEntries = 0;
-    for (size_t i = 0; i < in.size(); ++i)
-        if (roles[i] == LineRole::Entry && NamesHostEditor(in[i].text)) ++hostEntries;
+ListEdit RemoveFromEditorList(std::string_view data, std::string& out) {
+    if (data.size() < kSmallestEditable) return {};
+    const std::vector<LineView> lines = SplitLines(data);
+    const std::vector<LineRole> roles = Roles(lines);
+    if (!Any(lines, roles, LineRole::Entry, IsHostEntry)) return {};
+    int64_t hostEntries = 0;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (roles[i] == LineRole::Entry && NamesHostEditor(lines[i].text)) ++hostEntries;
     // Only the entries after a removed one move up, by the number removed before them.
-    long removed = 0;
-    const std::string& out =
-        RewriteList(m_writeBuffer, data, in, roles, -hostEntries, [&](const LineView& line, LineWriter& writer) {
-            if (NamesHostEditor(line.text)) {
-                ++removed;
-                return true;
-            }
-            if (removed == 0) {
-                writer.Add(line);
-                return true;
-            }
-            const long number = LineNumber(line.text) - removed;
-            if (number >= kRemovedNumberLimit) {
-                writer.Add(line);
-                return false;
-            }
-            writer.Add(Renumbered(number, line.text), line.eol);
-            return true;
-        });
-    Io().Write(StepAction::WriteFile, destination.Str(), out);
+    int64_t removed = 0;
+    LineWriter writer(out, data.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const LineView& line = lines[i];
+        if (roles[i] == LineRole::Count) {
+            writer.Add(CountLine(Count(line.text) - hostEntries), line.eol);
+        } else if (roles[i] == LineRole::Entry && NamesHostEditor(line.text)) {
+            ++removed;
+        } else if (roles[i] == LineRole::Entry && removed > 0) {
+            writer.Add(Renumbered(LineNumber(line.text) - removed, line.text), line.eol);
+        } else {
+            writer.Add(line);
+        }
+    }
+    writer.Finish();
+    return {true, EditRefusal::None};
 }

@@ -6,11 +6,6 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-// Registry values the installer reads are short; anything larger is not ours.
-const DWORD kLargestValue = 1 << 20;
-}  // namespace
-
 RegistryData RegistryData::Dword(DWORD value) {
     return {REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof value)};
 }
@@ -26,17 +21,39 @@ void Machine::RecordFailure(StepAction action, const std::string& target, DWORD 
     Record(action, target, std::string(), {StepOutcome::Failed, error});
 }
 
+void Machine::GuardBelow(const std::string& folder) {
+    const std::string root = Lower(folder);
+    if (!root.empty() && std::find(guarded_.begin(), guarded_.end(), root) == guarded_.end()) guarded_.push_back(root);
+}
+
+bool Machine::ThroughLink(const std::string& path) const {
+    if (IsLinkOrReparsePoint(path)) return true;
+    const std::string lower = Lower(path);
+    for (std::string root : guarded_) {
+        while (!root.empty() && root.back() == '\\') root.pop_back();
+        if (lower.compare(0, root.size(), root) != 0 || lower.size() <= root.size() || lower[root.size()] != '\\')
+            continue;
+        for (size_t at = lower.find('\\', root.size() + 1); at != std::string::npos; at = lower.find('\\', at + 1))
+            if (path[at - 1] != '\\' && IsLinkOrReparsePoint(path.substr(0, at))) return true;
+    }
+    return false;
+}
+
 bool Machine::Write(StepAction action, const std::string& path, const std::string& data) {
+    if (ThroughLink(path)) return Record(action, path, std::string(), {StepOutcome::Failed, kErrorLinkRefused});
     return Record(action, path, std::string(), DoWrite(path, data));
 }
 
 bool Machine::Copy(StepAction action, const std::string& from, const std::string& to) {
+    if (ThroughLink(to)) return Record(action, to, from, {StepOutcome::Failed, kErrorLinkRefused});
     const DWORD error = Read(from, buffer_);
     if (error != ERROR_SUCCESS) return Record(action, to, from, {StepOutcome::Failed, error});
     return Record(action, to, from, DoWrite(to, buffer_));
 }
 
 bool Machine::BackUp(const std::string& file, const std::string& backup) {
+    if (ThroughLink(file) || ThroughLink(backup))
+        return Record(StepAction::BackUp, backup, file, {StepOutcome::Failed, kErrorLinkRefused});
     return Record(StepAction::BackUp, backup, file, DoBackUp(file, backup));
 }
 
@@ -48,21 +65,29 @@ Machine::Result Machine::DoBackUp(const std::string& file, const std::string& ba
 
 bool Machine::Delete(const std::string& path) {
     if (!Exists(path)) return Record(StepAction::DeleteFile, path, std::string(), {StepOutcome::Unchanged, 0});
+    if (ThroughLink(path))
+        return Record(StepAction::DeleteFile, path, std::string(), {StepOutcome::Failed, kErrorLinkRefused});
     return Record(StepAction::DeleteFile, path, std::string(), DoDelete(path));
 }
 
 bool Machine::CreateFolder(const std::string& path) {
+    if (ThroughLink(path))
+        return Record(StepAction::CreateFolder, path, std::string(), {StepOutcome::Failed, kErrorLinkRefused});
     if (Exists(path)) return Record(StepAction::CreateFolder, path, std::string(), {StepOutcome::Unchanged, 0});
     return Record(StepAction::CreateFolder, path, std::string(), DoCreateFolder(path));
 }
 
 bool Machine::RemoveFolder(const std::string& path) {
     if (!Exists(path)) return Record(StepAction::RemoveFolder, path, std::string(), {StepOutcome::Unchanged, 0});
+    if (ThroughLink(path))
+        return Record(StepAction::RemoveFolder, path, std::string(), {StepOutcome::Failed, kErrorLinkRefused});
     return Record(StepAction::RemoveFolder, path, std::string(), DoRemoveFolder(path));
 }
 
 bool Machine::SetValue(const std::string& key, const std::string& name, const RegistryData& data) {
     const std::string target = key + "\\" + name;
+    if (data.bytes.size() > kLargestValueBytes)
+        return Record(StepAction::SetValue, target, std::string(), {StepOutcome::Failed, kErrorValueTooLong});
     const std::string shown = data.type == REG_DWORD
                                   ? std::to_string(*reinterpret_cast<const DWORD*>(data.bytes.data()))
                                   : data.bytes.substr(0, data.bytes.find('\0'));
@@ -77,12 +102,12 @@ bool Machine::DeleteValue(const std::string& key, const std::string& name) {
     return Record(StepAction::DeleteValue, target, std::string(), DoDeleteValue(key, name));
 }
 
-bool Machine::Start(const std::string& commandLine) {
-    return Record(StepAction::StartProgram, commandLine, std::string(), DoStart(commandLine));
+bool Machine::Start(const std::string& commandLine, const std::string& stopEvent, const std::string& running) {
+    return Record(StepAction::StartProgram, commandLine, std::string(), DoStart(commandLine, stopEvent, running));
 }
 
-bool Machine::Signal(const std::string& eventName) {
-    return Record(StepAction::SignalEvent, eventName, std::string(), DoSignal(eventName));
+bool Machine::Stop(const std::string& stopEvent, const std::string& running) {
+    return Record(StepAction::SignalEvent, stopEvent, std::string(), DoStop(stopEvent, running));
 }
 
 bool LiveMachine::Exists(const std::string& path) {
@@ -97,7 +122,7 @@ DWORD LiveMachine::Read(const std::string& path, std::string& data) {
         link.content.clear();
         return ERROR_SUCCESS;
     }
-    return ReadWholeFileBytes(path, data);
+    return ReadWholeFileBytes(path, data, kLargestEditable);
 }
 
 DWORD LiveMachine::ReadPieces(const std::string& path, const std::function<void(std::string_view)>& take) {
@@ -123,12 +148,8 @@ bool LinkAsBackup(const std::string& file, const std::string& backup) {
     if (::CreateHardLinkA(backup.c_str(), file.c_str(), nullptr)) return true;
     if (!AlreadyThere(::GetLastError())) return false;
     // An earlier backup is replaced by renaming a new name over it.
-    const std::string temporary = TemporarySiblingOf(backup);
-    if (!::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr)) {
-        if (!AlreadyThere(::GetLastError()) || !::DeleteFileA(temporary.c_str()) ||
-            !::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr))
-            return false;
-    }
+    const std::string temporary = FreshTemporaryName(backup);
+    if (!::CreateHardLinkA(temporary.c_str(), file.c_str(), nullptr)) return false;
     if (!::MoveFileExA(temporary.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ::DeleteFileA(temporary.c_str());
         return false;
@@ -142,7 +163,7 @@ bool LinkAsBackup(const std::string& file, const std::string& backup) {
 Machine::Result LiveMachine::DoBackUp(const std::string& file, const std::string& backup) {
     // The file is read first: one that cannot be read gets no backup, as a copy would
     // fail on it too, and the edit that follows takes this content instead of a read.
-    if (const DWORD error = ReadWholeFileBytes(file, buffer_)) return {StepOutcome::Failed, error};
+    if (const DWORD error = ReadWholeFileBytes(file, buffer_, kLargestEditable)) return {StepOutcome::Failed, error};
     if (!LinkAsBackup(file, backup)) return DoWrite(backup, buffer_);
     shared_.push_back({backup, file, std::string()});
     shared_.back().content.swap(buffer_);
@@ -202,7 +223,7 @@ bool LiveMachine::ReadValue(const std::string& key, const std::string& name, Reg
                    data.bytes.assign(reinterpret_cast<const char*>(small), size);
                    return status;
                }
-               if (status != ERROR_MORE_DATA || size > kLargestValue) return status;
+               if (status != ERROR_MORE_DATA || size > kLargestValueBytes) return status;
                std::vector<char> bytes(size + 1, '\0');
                status = ::RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()),
                                            &size);
@@ -260,15 +281,86 @@ Machine::Result LiveMachine::DoDeleteValue(const std::string& key, const std::st
     return {status == ERROR_SUCCESS ? StepOutcome::Done : StepOutcome::Failed, static_cast<DWORD>(status)};
 }
 
-Machine::Result LiveMachine::DoStart(const std::string& commandLine) {
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (RunProgram(line.data(), false) != 0) return {StepOutcome::Failed, ::GetLastError()};
-    return {StepOutcome::Done, 0};
+namespace {
+// How long a program is given to come up, or to end once asked to.
+const DWORD kProgramWait = 10000;
+const DWORD kProgramPoll = 20;
+
+// The stop event is manual-reset: a stop asked before the program waits on it is
+// not lost. Null when the name belongs to an object of another kind.
+ScopedHandle StopEvent(const std::string& name) {
+    return ScopedHandle(::CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
 }
 
-Machine::Result LiveMachine::DoSignal(const std::string& eventName) {
-    ScopedHandle event(::CreateEventA(nullptr, FALSE, FALSE, eventName.c_str()));
-    if (!event || !::SetEvent(event.Get())) return {StepOutcome::Failed, ::GetLastError()};
-    return {StepOutcome::Done, 0};
+// Whether another live process owns the mutex; `error` tells a name held by another
+// kind of object (ERROR_INVALID_HANDLE) from a mutex nobody has made.
+bool OwnedElsewhere(const std::string& name, DWORD& error) {
+    error = ERROR_SUCCESS;
+    ScopedHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, name.c_str()));
+    if (!mutex) {
+        error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) error = ERROR_SUCCESS;
+        return false;
+    }
+    const DWORD waited = ::WaitForSingleObject(mutex.Get(), 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ::ReleaseMutex(mutex.Get());
+    return waited == WAIT_TIMEOUT;
+}
+}  // namespace
+
+bool LiveMachine::ProgramRunning(const std::string& running) {
+    DWORD error = ERROR_SUCCESS;
+    return OwnedElsewhere(running, error);
+}
+
+Machine::Result LiveMachine::DoStart(const std::string& commandLine, const std::string& stopEvent,
+                                     const std::string& running) {
+    const ScopedHandle stop = StopEvent(stopEvent);
+    if (!stop) return {StepOutcome::Failed, ::GetLastError()};
+    // A stop asked of an earlier program is not meant for this one.
+    if (!::ResetEvent(stop.Get())) return {StepOutcome::Failed, ::GetLastError()};
+    // A program that could not tell it runs is not started.
+    DWORD squatted = ERROR_SUCCESS;
+    if (OwnedElsewhere(running, squatted)) return {StepOutcome::Unchanged, 0};
+    if (squatted != ERROR_SUCCESS) return {StepOutcome::Failed, squatted};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        return {StepOutcome::Failed, ::GetLastError()};
+    const ScopedHandle process(started.hProcess);
+    const ScopedHandle thread(started.hThread);
+    // Until it owns its mutex a stop could find no program to stop.
+    for (DWORD waited = 0; waited < kProgramWait; waited += kProgramPoll) {
+        DWORD error = ERROR_SUCCESS;
+        if (OwnedElsewhere(running, error)) return {StepOutcome::Done, 0};
+        if (error != ERROR_SUCCESS) return {StepOutcome::Failed, error};
+        if (::WaitForSingleObject(process.Get(), kProgramPoll) == WAIT_OBJECT_0) {
+            // Ended at once: another copy may have been running already.
+            if (OwnedElsewhere(running, error)) return {StepOutcome::Done, 0};
+            return {StepOutcome::Failed, error != ERROR_SUCCESS ? error : ERROR_PROCESS_ABORTED};
+        }
+    }
+    return {StepOutcome::Failed, WAIT_TIMEOUT};
+}
+
+Machine::Result LiveMachine::DoStop(const std::string& stopEvent, const std::string& running) {
+    const ScopedHandle stop = StopEvent(stopEvent);
+    if (!stop) return {StepOutcome::Failed, ::GetLastError()};
+    if (!::SetEvent(stop.Get())) return {StepOutcome::Failed, ::GetLastError()};
+    ScopedHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, running.c_str()));
+    if (!mutex) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return {StepOutcome::Done, 0};  // none runs
+        return {StepOutcome::Failed, error};
+    }
+    // The program lets go of its mutex as it ends (or the system does, should it die).
+    const DWORD waited = ::WaitForSingleObject(mutex.Get(), kProgramWait);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+        ::ReleaseMutex(mutex.Get());
+        return {StepOutcome::Done, 0};
+    }
+    return {StepOutcome::Failed, waited == WAIT_TIMEOUT ? WAIT_TIMEOUT : ::GetLastError()};
 }

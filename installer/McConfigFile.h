@@ -1,5 +1,6 @@
 #pragma once
 #include "foundation/Export.h"
+#include "installer/McKind.h"
 #include "platform/CString.h"
 #include <cstdint>
 
@@ -13,9 +14,6 @@ enum OptionIndex {
     kEditor,
     kOptionCount
 };
-
-// Product kind codes of a configuration file.
-enum McKind : int32_t { kMill = 1, kLathe = 2, kWire = 3, kDesign = 4, kDraft = 5, kRouter = 6 };
 
 // One Mastercam configuration file and the options it carries and should carry.
 struct McConfigFile {

@@ -111,9 +111,20 @@ Machine::Result PlannedMachine::DoDeleteValue(const std::string& key, const std:
     return {StepOutcome::Planned, 0};
 }
 
-Machine::Result PlannedMachine::DoStart(const std::string&) { return {StepOutcome::Planned, 0}; }
+bool PlannedMachine::ProgramRunning(const std::string& running) {
+    const auto planned = programs_.find(running);
+    return planned != programs_.end() ? planned->second : real_.ProgramRunning(running);
+}
 
-Machine::Result PlannedMachine::DoSignal(const std::string&) { return {StepOutcome::Planned, 0}; }
+Machine::Result PlannedMachine::DoStart(const std::string&, const std::string&, const std::string& running) {
+    programs_[running] = true;
+    return {StepOutcome::Planned, 0};
+}
+
+Machine::Result PlannedMachine::DoStop(const std::string&, const std::string& running) {
+    programs_[running] = false;
+    return {StepOutcome::Planned, 0};
+}
 
 bool PlannedMachine::FolderIsEmpty(const std::string& folder) {
     WIN32_FIND_DATAA entry;

@@ -14,6 +14,7 @@ public:
     DWORD Read(const std::string& path, std::string& data) override;
     DWORD ReadPieces(const std::string& path, const std::function<void(std::string_view)>& take) override;
     bool ReadValue(const std::string& key, const std::string& name, RegistryData& data, bool createKey) override;
+    bool ProgramRunning(const std::string& running) override;
 
 protected:
     Result DoWrite(const std::string& path, const std::string& data) override;
@@ -22,8 +23,8 @@ protected:
     Result DoRemoveFolder(const std::string& path) override;
     Result DoSetValue(const std::string& key, const std::string& name, const RegistryData& data) override;
     Result DoDeleteValue(const std::string& key, const std::string& name) override;
-    Result DoStart(const std::string& commandLine) override;
-    Result DoSignal(const std::string& eventName) override;
+    Result DoStart(const std::string& commandLine, const std::string& stopEvent, const std::string& running) override;
+    Result DoStop(const std::string& stopEvent, const std::string& running) override;
 
 private:
     bool FolderIsEmpty(const std::string& folder);
@@ -35,4 +36,5 @@ private:
     std::map<std::string, std::optional<std::string>> files_;
     std::map<std::string, bool> folders_;  // true made, false removed
     std::map<std::string, std::optional<RegistryData>> values_;
+    std::map<std::string, bool> programs_;  // by mutex: true started, false stopped
 };

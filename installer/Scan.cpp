@@ -45,6 +45,7 @@ void VellantSetup::AddScannedFile(const CString& path, int version) {
     ScanMarker marker;
     if (const DWORD error = Io().ReadPieces(path.Str(), [&](std::string_view piece) { marker.Add(piece); })) {
         m_unreadable.push_back({StepAction::ReadFile, path.Str(), std::string(), StepOutcome::Failed, error});
+        m_unseen.push_back({path.Str(), version, hook, error});
         return;
     }
     if (marker.Size() < kSmallestEditable) return;

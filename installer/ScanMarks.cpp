@@ -1,6 +1,6 @@
 #include "installer/ScanMarks.h"
 #include "foundation/TextSearch.h"
-#include "installer/McConfigFile.h"
+#include "installer/McKind.h"
 #include <immintrin.h>
 #include <algorithm>
 #include <array>

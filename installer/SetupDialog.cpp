@@ -54,7 +54,9 @@ void VellantSetup::BuildMastercamList() {
 CString VellantSetup::HelpPage() const {
     // A host that never handed over its folder layout has no help page to offer.
     ConfigFiles* folders = HostFolders();
-    return folders ? folders->GetHelpTopic(kHelpTopic) : CString();
+    const CString page = folders ? folders->GetHelpTopic(kHelpTopic) : CString();
+    // Only an existing page is ever opened: the shell would start a program for a bare path.
+    return ConfigFiles::IsHelpPage(page) ? page : CString();
 }
 
 BOOL VellantSetup::OnInitDialog() {
@@ -139,23 +141,47 @@ void VellantSetup::OnSelendokMcConfigFile() {
         size_t i = 0;
         while (i < lines.size() && !StartsWithNoCase(lines[i].text, "2301. ")) ++i;
         for (; i < lines.size(); ++i) {
-            const long number = LineNumber(lines[i].text);
+            const int64_t number = LineNumber(lines[i].text);
             if (number == 0 || number >= 2498) break;
             const std::string_view line = lines[i].text;
             const size_t mark = line.find('?');
             const std::string value(mark == std::string_view::npos ? std::string_view()
                                                                    : line.substr(std::min(mark + 2, line.size())));
-            CString entry;
-            entry.Format("(B%ld): %s", number - 2300, value.c_str());
-            m_toolbarList.AddString(entry);
+            const std::string entry = "(B" + std::to_string(number - 2300) + "): " + value;
+            m_toolbarList.AddString(entry.c_str());
         }
     }
+    ShowRecordOptions(record);
+}
+
+void VellantSetup::ShowRecordOptions(const McConfigFile& record) {
     BOOL* const flags[kOptionCount] = {&m_opMgrHook, &m_opMgrButton, &m_opMgrToolDefs, &m_opMgrDisableToolpath,
                                        &m_toolbar,   &m_editor};
     for (int i = 0; i < kOptionCount; ++i) {
         *flags[i] = record.wanted[i] ? BST_CHECKED : BST_UNCHECKED;
         ::SendMessageA(DlgItem(kOptionBoxes[i]), BM_SETCHECK, static_cast<WPARAM>(*flags[i]), 0);
     }
+}
+
+CString VellantSetup::ChosenPath() {
+    const int selected = m_hWnd ? m_configList.GetCurSel() : -1;
+    return selected >= 0 && selected < static_cast<int>(m_configFiles.size()) ? m_configFiles[selected].path
+                                                                              : CString();
+}
+
+void VellantSetup::ShowRecords(const CString& chosen) {
+    BuildMastercamList();
+    for (size_t i = 0; i < m_configFiles.size() && !chosen.IsEmpty(); ++i) {
+        if (_stricmp(m_configFiles[i].path, chosen) != 0) continue;
+        m_configList.SetCurSel(static_cast<int>(i));
+        ShowRecordOptions(m_configFiles[i]);
+        return;
+    }
+    // The scope's boxes, or, when the chosen file is gone, the waiting state of single-file mode.
+    if (chosen.IsEmpty())
+        SetAttachChecks();
+    else
+        OnSingleConfig();
 }
 
 void VellantSetup::ToggleOption(int option, BOOL& flag, UINT checkBox) {
@@ -177,7 +203,14 @@ void VellantSetup::OnAttachEditor() { ToggleOption(kEditor, m_editor, kIdEditor)
 
 void VellantSetup::OnSelchangeVellantSelect() { ::ShowWindow(DlgItem(kIdSelectNote), SW_HIDE); }
 
-void VellantSetup::OnInfoIcon() { ::ShellExecuteA(m_hWnd, "open", HelpPage(), nullptr, nullptr, SW_SHOWNORMAL); }
+void VellantSetup::OnInfoIcon() {
+    const CString page = HelpPage();
+    if (page.IsEmpty()) {
+        ::MessageBeep(MB_ICONEXCLAMATION);
+        return;
+    }
+    ::ShellExecuteA(m_hWnd, "open", page, nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 void VellantSetup::OnAddMastercamDirectory() {
     const StrPP folder = BrowseForFolder(false, true);

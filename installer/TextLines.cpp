@@ -40,7 +40,7 @@ void LineWriter::AddLines(std::string_view lines) {
     if (lines.empty()) return;
     const size_t lastFeed = lines.rfind('\n');
     if (lastFeed != lines.size() - 1) {
-        // A final line without an ending gets one.
+        // A final line without an ending.
         AddLines(lastFeed == std::string_view::npos ? std::string_view() : lines.substr(0, lastFeed + 1));
         Add(lines.substr(lastFeed == std::string_view::npos ? 0 : lastFeed + 1), std::string_view());
         return;
@@ -61,7 +61,7 @@ void LineWriter::FlushRun() {
 
 void LineWriter::End(std::string_view eol) {
     if (!eol.empty()) lastEol_ = eol;
-    out_.append(eol.empty() ? lastEol_ : eol);
+    out_.append(eol);
 }
 
 void LineWriter::Add(std::string_view text, std::string_view eol) {

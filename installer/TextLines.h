@@ -1,9 +1,10 @@
 #pragma once
 // Line-by-line rewrites of Mastercam's text files over one buffer. Lines keep
-// their own ending (CR LF or LF) and any length; a final line without one gets
-// the ending of the line before it (LF when there is none).
+// their own ending (CR LF or LF) and any length; a final line without one stays
+// without one, so that an edit and its undoing give back every byte.
 #include "foundation/TextSearch.h"
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,8 +55,12 @@ public:
     }
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
+    // The ending is written as given: empty only for the file's final line.
     void Add(std::string_view text, std::string_view eol);
     void Add(const LineView& line) { Add(line.text, line.eol); }
+    // The ending for a line that is final in the source but gets a line after it:
+    // the ending of the line before (LF when there is none).
+    std::string_view Ending(std::string_view eol) const { return eol.empty() ? lastEol_ : eol; }
     // Whole lines of the source, copied as they are.
     void AddLines(std::string_view lines);
     // A line built from two pieces, such as a prefix and a new value.
@@ -73,7 +78,8 @@ private:
     std::string_view lastEol_ = "\n";
 };
 
-inline long LineNumber(std::string_view line) { return LeadingNumber(line); }
+// Wide enough that a neighbour's number (one more or less) never overflows.
+inline int64_t LineNumber(std::string_view line) { return LeadingNumber(line); }
 
 // Copies `data` into `out` line by line, the lines between edits as whole runs:
 // `nextEdit(from)` names the start of the next line that may change (or the end),

@@ -1,5 +1,6 @@
 #include "installer/VellantSetup.h"
 #include "installer/PlannedMachine.h"
+#include "installer/RunLock.h"
 
 VellantSetup::VellantSetup(CWnd* parent)
     : TTDialog(kSetupDialogTemplate, parent), m_machine(std::make_unique<LiveMachine>(m_report)) {}
@@ -33,6 +34,7 @@ void VellantSetup::DoDataExchange(CDataExchange* dx) {
 void VellantSetup::ScanConfigFiles() {
     m_configFiles.clear();
     m_unreadable.clear();
+    m_unseen.clear();
     GetCFGFiles();
 }
 

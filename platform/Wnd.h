@@ -183,7 +183,9 @@ VELLANTS_API CWinApp* AfxGetApp();
 VELLANTS_API HINSTANCE AfxGetResourceHandle();
 VELLANTS_API int AfxMessageBox(const char* text, UINT type);
 
-// Every message box of the library goes through here; tests route them elsewhere.
+#ifdef VELLANTS_BUILD
+// Every message box of the library goes through here; tests route them elsewhere (not exported).
 using MessageBoxHook = int (*)(HWND owner, const char* text, UINT style);
-VELLANTS_API void SetMessageBoxHook(MessageBoxHook hook);
+void SetMessageBoxHook(MessageBoxHook hook);
+#endif
 VELLANTS_API int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style);

@@ -25,6 +25,16 @@ ConfigSet& ConfigSet::operator=(const ConfigSet& other) {
     return *this;
 }
 
+ConfigSet::ConfigSet(ConfigSet&& other) noexcept : name(other.name), root(std::exchange(other.root, nullptr)) {}
+
+ConfigSet& ConfigSet::operator=(ConfigSet&& other) noexcept {
+    if (this == &other) return *this;
+    Clear();
+    name = other.name;
+    root = std::exchange(other.root, nullptr);
+    return *this;
+}
+
 ConfigSet::~ConfigSet() { Clear(); }
 
 void ConfigSet::Clear() {

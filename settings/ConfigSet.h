@@ -24,6 +24,9 @@ public:
     explicit ConfigSet(const char* setName) : name(setName) {}
     ConfigSet(const ConfigSet& other);
     ConfigSet& operator=(const ConfigSet& other);
+    // Takes the other's entries; the other keeps its name and is left empty.
+    ConfigSet(ConfigSet&& other) noexcept;
+    ConfigSet& operator=(ConfigSet&& other) noexcept;
     ~ConfigSet();
 
     // Replaces the key's value or inserts it; the entry becomes the root.

@@ -1,9 +1,12 @@
 #include "settings/ProgramConfiguration.h"
 #include "foundation/FileUtils.h"
+#include "foundation/NamedMutex.h"
 #include "foundation/Owners.h"
+#include "foundation/TemporaryFile.h"
 #include "settings/QRVFile.h"
 #include "settings/SectionReader.h"
 #include "settings/SectionWriter.h"
+#include "settings/SettingsRecords.h"
 #include <cfloat>
 #include <cstdlib>
 #include <cstring>
@@ -12,16 +15,7 @@
 #include <utility>
 
 namespace {
-const char* const kSetMarker = "\nConfig Set\n";
-const uint32_t kSetMarkerLength = 12;
 const uint32_t kSaveSectionFlags = 0x102;
-
-// The text form of a value, without a copy when it is a string.
-const char* TextOf(const Value& value, StrPP& scratch) {
-    return value.Type() == kString ? value.String() : value.TextInto(scratch).Text();
-}
-
-[[noreturn]] void RaiseDamaged() { QRVException(CatalogueText(kMsgWriteMismatch), 1).Throw(); }
 
 // The stored value a typed look-up converts: a list stands for its first element.
 const Value& Scalar(const Value& value) { return value.Type() == kList ? value.List()->At(0) : value; }
@@ -45,23 +39,33 @@ Number NumberOf(const Value& stored) {
     }
 }
 
-class Mutex {
+// Another process saving or loading the same file is waited for this long.
+const DWORD kFileLockWait = 10000;
+// A replacement that another program's open handle keeps out is tried again this often.
+const int kReplaceAttempts = 20;
+const DWORD kReplacePause = 50;
+
+[[noreturn]] void RaiseUnableToOpen(const char* fileName) {
+    QRVException failure(CatalogueText(kMsgUnableToOpenFile), 1);
+    failure.Append(FileTail(fileName));
+    failure.Throw();
+}
+
+// Keeps every other process of this library from loading or saving the file for as
+// long as it lives; raises when the file's lock cannot be had.
+class FileLock {
 public:
-    explicit Mutex(const char* name) : handle(::CreateMutexA(nullptr, FALSE, name)) {
-        if (!handle) return;
-        const DWORD waited = ::WaitForSingleObject(handle.Get(), INFINITE);
-        owned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-    }
-    Mutex(const Mutex&) = delete;
-    Mutex& operator=(const Mutex&) = delete;
-    ~Mutex() {
-        if (owned) ::ReleaseMutex(handle.Get());
+    explicit FileLock(const char* fileName) : hold(ProgramConfiguration::MutexName(fileName).Text(), kFileLockWait) {
+        if (!hold.Owned()) RaiseUnableToOpen(fileName);
     }
 
 private:
-    ScopedHandle handle;
-    bool owned = false;
+    NamedMutexHold hold;
 };
+
+bool Transient(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
 }  // namespace
 
 class ProgramConfiguration::Lock {
@@ -141,6 +145,7 @@ void ProgramConfiguration::CopyCurrentToFirst() {
 
 int ProgramConfiguration::Load(const char* fileName) {
     Lock hold(lock);
+    const FileLock exclusive(fileName);
     try {
         return LoadFrom(fileName);
     } catch (const QRVException&) {
@@ -156,37 +161,8 @@ int ProgramConfiguration::LoadFrom(const char* fileName) {
     Section* section = file.GetSection(0, kSettingsSection);
     if (!section) return 0;
     // Read into a fresh list so that a damaged file leaves the store as it was.
-    std::unique_ptr<EList<ConfigSet>> loaded(new EList<ConfigSet>(3, 5));
-    AddSet(*loaded, "default");
-    int into = 0;
-    StrPP scratch;
-    SectionReader reader(*section);
-    // An entry's value is read straight into its entry (the load is discarded whole when
-    // a record is damaged).
-    const std::string_view marker(kSetMarker, kSetMarkerLength);
-    Value setName;
-    while (!reader.AtEnd()) {
-        std::string_view key;
-        bool isString = false;
-        if (!reader.KeyRecord(key, isString)) RaiseDamaged();
-        // A key that ends the section has no value to set.
-        if (reader.AtEnd()) break;
-        const bool empty = key.empty();
-        if (!empty && !(isString && key == marker)) {
-            if (!reader.Record((*loaded)[into].Entry(key.data(), key.size()).value)) RaiseDamaged();
-            continue;
-        }
-        if (!reader.Record(setName)) RaiseDamaged();
-        if (empty) continue;
-        const char* name = TextOf(setName, scratch);
-        into = -1;
-        for (int i = 0; i <= loaded->last && into < 0; ++i)
-            if (std::strcmp((*loaded)[i].name.Text(), name) == 0) into = i;
-        if (into < 0) {
-            AddSet(*loaded, name);
-            into = loaded->last;
-        }
-    }
+    SectionReader reader(file, section->Cursor(), section->DataStart() + section->Used());
+    std::unique_ptr<EList<ConfigSet>> loaded = DecodeSettings(reader);
     file.Close();
     delete sets;
     sets = loaded.release();
@@ -195,61 +171,46 @@ int ProgramConfiguration::LoadFrom(const char* fileName) {
 }
 
 StrPP ProgramConfiguration::MutexName(const char* fileName) {
-    StrPP name(fileName);
-    for (int i = 0; i < name.Length(); ++i)
-        if (name[i] == '\\' || name[i] == ':') name[i] = '_';
-    return name;
+    return StrPP(MutexNameForPath(std::string(), fileName).c_str());
 }
 
 int ProgramConfiguration::Save(const char* fileName) {
     Lock hold(lock);
-    Mutex exclusive(MutexName(fileName));
-    const StrPP temporary = StrPP(fileName) + ".tmp";
-    // The settings file is only ever replaced by a complete temporary file, on disk.
+    const FileLock exclusive(fileName);
+    // The settings file is only ever replaced by a complete temporary file of this
+    // process's own, on disk; every way out but success deletes the temporary.
+    TemporaryFile temporary(fileName);
+    if (temporary.Error() != ERROR_SUCCESS) RaiseUnableToOpen(fileName);
+    temporary.Close();
     try {
-        if (!WriteTo(temporary)) {
-            ::DeleteFileA(temporary);
-            return 0;
-        }
+        WriteTo(temporary.Path().c_str());
     } catch (const QRVException&) {
-        ::DeleteFileA(temporary);
         throw;
     } catch (...) {
-        ::DeleteFileA(temporary);
-        RaiseForFile(temporary);
+        RaiseForFile(temporary.Path().c_str());
     }
-    if (!::MoveFileExA(temporary, fileName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileA(temporary);
-        return 0;
+    // A program outside this library may have the file open for a moment.
+    DWORD error = temporary.PutInPlace();
+    for (int attempt = 1; attempt < kReplaceAttempts && Transient(error); ++attempt) {
+        ::Sleep(kReplacePause);
+        error = temporary.PutInPlace();
     }
+    if (error != ERROR_SUCCESS) RaiseUnableToOpen(fileName);
     return 1;
 }
 
-int ProgramConfiguration::WriteTo(const char* temporary) {
-    QRVFile file(temporary, "w+");
+void ProgramConfiguration::WriteTo(const char* temporary) {
+    QRVFile file(temporary, "r+");
     auto refuse = [&]() {
         QRVException failure(CatalogueText(kMsgNotEnoughDiskSpace), 1);
         failure.Append(FileTail(temporary));
         failure.Throw();
     };
     Section* section = file.GetSection(kSaveSectionFlags, kSettingsSection);
-    if (!section && file.WriteFailed()) refuse();
-    if (!section) return 0;
-    SectionWriter out(*section);
-    for (int i = 0; i <= sets->last; ++i) {
-        const ConfigSet& set = (*sets)[i];
-        bool written = out.Text(kSetMarker, kSetMarkerLength) && out.Text(set.name.Text(), set.name.Length());
-        if (written) {
-            set.Walk([&](const ConfigEntry& entry) {
-                written = out.Text(entry.key.Text(), entry.key.Length()) && out.Record(entry.value);
-                return written;
-            });
-        }
-        if (!written) refuse();
-    }
-    if (!out.Flush()) refuse();
+    if (!section) refuse();
+    SectionWriter out([section](const char* bytes, uint32_t count) { return section->Append(bytes, count) != 0; });
+    if (!EncodeSettings(*sets, out)) refuse();
     file.Close(true);
-    return 1;
 }
 
 int ProgramConfiguration::Visit(const char* key, const char* fileName, const std::function<void(const Value&)>& use) {

@@ -15,6 +15,8 @@ public:
     ProgramConfiguration(const ProgramConfiguration&) = delete;
     ProgramConfiguration& operator=(const ProgramConfiguration&) = delete;
     virtual ~ProgramConfiguration();
+    // Load and Save of one file, however spelled, exclude each other across processes.
+    // Save returns 1 or raises QRVException: a save that did not happen is never a 0.
     virtual int Load(const char* fileName);
     virtual int Save(const char* fileName);
 
@@ -34,14 +36,15 @@ public:
     ConfigSet& SetAt(int i) { return (*sets)[i]; }
     ConfigSet& CurrentSet() { return (*sets)[current]; }
 
-    // The mutex that keeps two processes from saving one settings file at once.
+    // The mutex that keeps two processes from loading and saving one settings file at
+    // once: named from the file's full, case-folded path, in the machine-wide namespace.
     static StrPP MutexName(const char* fileName);
 
 private:
     class Lock;
     static void AddSet(EList<ConfigSet>& list, const char* name);
     int LoadFrom(const char* fileName);
-    int WriteTo(const char* temporary);
+    void WriteTo(const char* temporary);
     // Hands the key's stored value (Int 0 when absent) to use; returns the found flag.
     int Visit(const char* key, const char* fileName, const std::function<void(const Value&)>& use);
 

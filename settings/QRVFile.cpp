@@ -369,18 +369,16 @@ QRVFile::~QRVFile() {
 }
 
 void QRVFile::OpenAllSections() {
-    Seek(0, 0);
-    unsigned long magic = 0;
-    if (!Read(magic)) return;
-    unsigned long number = 0;
-    while (Read(number)) {
-        const uint32_t at = Position();
-        std::unique_ptr<Section> section(new Section(*this, static_cast<uint32_t>(number)));
-        if (section->Open(sections, false)) section.release();
-        Seek(static_cast<int32_t>(at), 0);
-        unsigned long length = 0;
-        if (!Read(length) || length > Remaining() || !Seek(static_cast<int32_t>(length + kToNextNumber), 1)) break;
-    }
+    // The scan finds them in file order: each goes at the end of the list.
+    Section* last = nullptr;
+    ScanSections(*this, [&](const SectionPlace& place) {
+        Section* section = new Section(*this, place.number);
+        section->dataStart = section->cursor = place.dataStart;
+        section->capacity = section->used = place.length;
+        section->previous = last;
+        (last ? last->next : sections) = section;
+        last = section;
+    });
 }
 
 Section* QRVFile::GetSection(uint32_t flags, uint32_t number) {

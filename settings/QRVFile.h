@@ -3,20 +3,13 @@
 // cursor, read, trimmed and deleted from; the sections behind it move as it grows.
 #include "foundation/Export.h"
 #include "environment/Messages.h"
-#include "settings/Storage.h"
+#include "settings/FileStorage.h"
+#include "settings/SectionScan.h"
 #include <cstdint>
 
 class QRVFile;
 class StorageSet;
 
-// A section on disk, in 32-bit little-endian words: the header (magic word, section
-// number, data length L), L bytes of data, then the trailer (L again). Sections follow
-// each other without a gap; while one is open its L is its capacity, not its use.
-constexpr uint32_t kSectionMagic = 0x5651;  // 'Q' 'V' 0 0
-constexpr uint32_t kSectionWord = 4;
-constexpr uint32_t kSectionHeader = 3 * kSectionWord;
-constexpr uint32_t kSectionTrailer = kSectionWord;
-constexpr uint32_t kSectionOverhead = kSectionHeader + kSectionTrailer;
 constexpr uint32_t kSectionFindEnd = 0x1;
 constexpr uint32_t kSectionCreate = 0x100;
 
@@ -77,6 +70,7 @@ public:
     Section* Previous() const { return previous; }
 
 private:
+    friend class QRVFile;
     // Writes m bytes at the cursor, inserting when the cursor is inside the data.
     template <class WriteBody>
     int WriteAtCursor(uint32_t m, WriteBody body);

@@ -11,15 +11,15 @@ const uint32_t kReadAhead = 524288;
 [[noreturn]] void RaiseDamaged() { QRVException(CatalogueText(kMsgWriteMismatch), 1).Throw(); }
 }  // namespace
 
-SectionReader::SectionReader(Section& section)
-    : file(section.File()), bufferStart(section.Cursor()), dataEnd(section.DataStart() + section.Used()),
-      fileEnd(file.Length()) {}
+SectionReader::SectionReader(Storage& stream, uint32_t from, uint32_t end)
+    : file(stream), bufferStart(from), dataEnd(end), fileEnd(stream.Length()) {}
 
 bool SectionReader::Fill(uint32_t n) {
     const uint32_t at = Position();
-    if (n > fileEnd - at) return false;
+    if (at > fileEnd || n > fileEnd - at) return false;
     const uint32_t unread = static_cast<uint32_t>(end - next);
-    const uint32_t wanted = std::max(n, kReadAhead);
+    // No more than the stream holds: a small file is read into a small buffer.
+    const uint32_t wanted = std::max(n, std::min(kReadAhead, fileEnd - at));
     if (capacity < wanted) {
         std::unique_ptr<char[]> larger(new char[wanted]);
         if (unread) std::memcpy(larger.get(), next, unread);

@@ -1,11 +1,11 @@
 #pragma once
-// Reads the records of a settings section through a read-ahead buffer over the file, so
-// that records and their values decode from memory rather than word by word through the
-// stream. The rules are those of StorageSet reading StorageValues from the file: every
-// bound is the end of the file, as a stream read's is, and a record must end inside the
-// section's data.
+// Reads the records of a settings section through a read-ahead buffer over the stream,
+// so that records and their values decode from memory rather than word by word through
+// the stream. The rules are those of StorageSet reading StorageValues from the file:
+// every bound is the end of the stream, as a stream read's is, and a record must end
+// inside the section's data.
 #include "foundation/WordScan.h"
-#include "settings/QRVFile.h"
+#include "settings/Storage.h"
 #include "settings/Value.h"
 #include <cstdint>
 #include <cstring>
@@ -14,8 +14,8 @@
 
 class SectionReader {
 public:
-    // Reads from the section's cursor to the end of its data.
-    explicit SectionReader(Section& section);
+    // Reads the stream from offset `from`; the section's data ends at `dataEnd`.
+    SectionReader(Storage& stream, uint32_t from, uint32_t dataEnd);
     SectionReader(const SectionReader&) = delete;
     SectionReader& operator=(const SectionReader&) = delete;
 
@@ -65,7 +65,7 @@ private:
     // Keeps what is unread and reads on from the file until at least n bytes are there.
     bool Fill(uint32_t n);
 
-    FileStorage& file;
+    Storage& file;
     std::unique_ptr<char[]> buffer;
     uint32_t capacity = 0;
     uint32_t bufferStart;  // the file offset of buffer[0]

@@ -29,13 +29,14 @@ bool SectionWriter::Record(const Value& body) {
 }
 
 bool SectionWriter::Flush() {
-    if (used > 0 && !refused) refused = !section.Append(buffer.get(), used);
+    if (used > 0 && !refused) refused = !put(buffer.get(), used);
     used = 0;
     return !refused;
 }
 
 void SectionWriter::Reserve(uint32_t n) {
-    const uint64_t wanted = std::max({uint64_t(used) + n, uint64_t(kPiece) + kPiece / 2, uint64_t(capacity) * 3 / 2});
+    // The buffer grows as the records come, to a piece and a half; a small store keeps a small one.
+    const uint64_t wanted = std::max({uint64_t(used) + n, uint64_t(kFirstRoom), uint64_t(capacity) * 2});
     if (wanted > UINT32_MAX) throw std::bad_alloc();
     std::unique_ptr<char[]> larger(new char[wanted]);
     if (used) std::memcpy(larger.get(), buffer.get(), used);

@@ -1,19 +1,21 @@
 #pragma once
-// Frames the records of a settings section in memory and appends them to the section in
-// large pieces: the bytes that a StorageSet writing StorageValues that hold copies would
-// write, without a stream call for every word.
+// Frames the records of a settings section in memory and hands them on in large pieces
+// (to the section of a file, or to memory): the bytes that a StorageSet writing
+// StorageValues that hold copies would write, without a stream call for every word.
 #include "foundation/WordScan.h"
-#include "settings/QRVFile.h"
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <utility>
 
 class Value;
 
 class SectionWriter {
 public:
-    // Appends at the section's cursor.
-    explicit SectionWriter(Section& section) : section(section) {}
+    // Takes the framed bytes, in order; false when it refused them.
+    using Put = std::function<bool(const char* bytes, uint32_t count)>;
+    explicit SectionWriter(Put put) : put(std::move(put)) {}
     SectionWriter(const SectionWriter&) = delete;
     SectionWriter& operator=(const SectionWriter&) = delete;
 
@@ -21,7 +23,7 @@ public:
     bool Text(const char* text, uint32_t n);
     // A record whose body is the value.
     bool Record(const Value& body);
-    // Hands what is framed to the section; false once the section refused a piece.
+    // Hands what is framed on; false once a piece was refused.
     bool Flush();
 
     // What a value writes through.
@@ -52,7 +54,8 @@ private:
     bool Done() { return used < kPiece || Flush(); }
 
     static const uint32_t kPiece = 1 << 20;
-    Section& section;
+    static const uint32_t kFirstRoom = 4096;
+    Put put;
     std::unique_ptr<char[]> buffer;
     uint32_t capacity = 0;
     uint32_t used = 0;

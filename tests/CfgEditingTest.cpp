@@ -1,3 +1,4 @@
+#include "HostProcess.h"
 #include "SampleMastercam.h"
 #include "VellantSetupProbe.h"
 #include <gtest/gtest.h>
@@ -48,6 +49,17 @@ TEST_F(CfgEditing, EditorAttachKeepsTheOriginal) {
     EXPECT_EQ(ReadFileText(temp / "other.cfg"), Replaced(attached, "851. NC editor? QTX_V2", "851. NC editor?pfe32"));
 }
 
+// The editor goes only where the removal can read the file's own one back: a value the registry
+// does not take (its name, the path, is longer than a value name may be) leaves the file alone.
+TEST_F(CfgEditing, EditorNotKeptLeavesTheFile) {
+    WriteFileText(source, SampleCfg(kMillLine, " pfe32"));
+    probe.Whack(source, temp / std::string(17000, 'p'), false, false, false, true);
+    ASSERT_EQ(setup.LastReport().Failures().size(), 2u);  // the value, then the refused write
+    EXPECT_EQ(setup.LastReport().Failures().back()->action, StepAction::WriteFile);
+    EXPECT_NE(WindowsErrorText(setup.LastReport().Failures().back()->error).find("could not be stored"),
+              std::string::npos);
+}
+
 TEST_F(CfgEditing, ToolbarInsertionShiftsButtons) {
     const std::string original = SampleCfg(kMillLine, " pfe32", 5);
     WriteFileText(source, original);
@@ -71,17 +83,6 @@ TEST_F(CfgEditing, ToolbarRemovalFindsEntryOnAnyButton) {
                        "2302. (B2) Host? c\r\n2303. (B3) Button 3? d\r\n"));
 }
 
-TEST_F(CfgEditing, ToolbarRunReachingLine2498) {
-    const std::string original = SampleCfg(kMillLine, " pfe32", 200);  // buttons 2301..2500
-    WriteFileText(source, original);
-    probe.Whack(source, target, false, true, false, false);
-    const std::string result = ReadFileText(target);
-    EXPECT_NE(result.find("2301. (B1) Button 1? gotoqtx*\r\n"), std::string::npos);
-    EXPECT_NE(result.find("2497. (B197) Button 197? n\r\n"), std::string::npos);  // carries button 196's value
-    EXPECT_NE(result.find("2498. (B198) Button 198? p\r\n2499. (B199)"), std::string::npos);
-    EXPECT_EQ(result.size(), original.size() + std::string("gotoqtx*").size() - 1);
-}
-
 TEST_F(CfgEditing, LongLinesAndMissingFinalLineFeed) {
     const std::string longLine = "500. Long? " + std::string(5000, 'L');
     std::string original = SampleCfg(kMillLine) + longLine + "\r\n" + "600. Last? no line feed";
@@ -89,7 +90,62 @@ TEST_F(CfgEditing, LongLinesAndMissingFinalLineFeed) {
     probe.Whack(source, target, false, true, false, true);
     const std::string result = ReadFileText(target);
     EXPECT_NE(result.find("\r\n" + longLine + "\r\n"), std::string::npos);
-    EXPECT_EQ(result.substr(result.size() - 25), "600. Last? no line feed\r\n");
+    EXPECT_EQ(result.substr(result.size() - 25), "\r\n600. Last? no line feed");
+}
+
+// Odd files that lost data on install then remove: each is now refused, the file left as it was and the
+// reason reported as a failed write, or given back whole by the removal.
+TEST_F(CfgEditing, OddFilesAreRefusedOrGivenBackWhole) {
+    const std::string buttons = "2301. (B1) Button 1? a\r\n2302. (B2) Button 2? b\r\n";
+    const auto withButtons = [&](const std::string& lines) {
+        return Replaced(SampleCfg(kMillLine, " pfe32", 2), buttons, lines);
+    };
+    const struct {
+        const char* name;
+        std::string file;
+        const char* refusal;  // nullptr: installed, and removal gives back every byte
+    } cases[] = {
+        {"gap in the numbering", withButtons("2301. (B1) A? a\r\n2303. (B3) C? c\r\n"), "gap"},
+        {"button without a label", withButtons("2301. A? a\r\n"), "label"},
+        {"nothing after the mark", withButtons("2301. (B1) Button 1?\r\n2302. (B2) x?\r\n"), "nothing after"},
+        {"two editor lines",
+         Replaced(SampleCfg(kMillLine), "851. NC editor? pfe32\r\n",
+                  "851. NC editor? pfe32\r\n851. NC editor? FUNC0\r\n"),
+         "different editors"},
+        {"buttons up to line 2500", SampleCfg(kMillLine, " pfe32", 200), "2498"},
+        {"numbers at 2147483647", withButtons(buttons + "2147483647. (B9) x? y\r\n-2147483648. (B9) z? w\r\n"),
+         nullptr},
+        {"gap of two", withButtons("2301. (B1) A? a\r\n2304. (B4) C? c\r\n"), nullptr},
+    };
+    for (const auto& c : cases) {
+        WriteFileText(source, c.file);
+        WriteFileText(target, "before");
+        const size_t failures = setup.LastReport().Failures().size();
+        probe.Whack(source, target, false, true, false, true);
+        if (c.refusal) {
+            EXPECT_EQ(ReadFileText(target), "before") << c.name;
+            ASSERT_EQ(setup.LastReport().Failures().size(), failures + 1) << c.name;
+            const CommitStep& step = *setup.LastReport().Failures().back();
+            EXPECT_EQ(step.target, target) << c.name;
+            EXPECT_NE(WindowsErrorText(step.error).find(c.refusal), std::string::npos) << WindowsErrorText(step.error);
+            continue;
+        }
+        EXPECT_EQ(setup.LastReport().Failures().size(), failures) << c.name;
+        WriteFileText(source, ReadFileText(target));
+        probe.DeWhack(source, target, true, false, true, false);
+        EXPECT_EQ(ReadFileText(target), c.file) << c.name;
+    }
+}
+
+// The console host names a refusal and ends with 1; the refused file is left as it was.
+TEST_F(CfgEditing, HostReportsARefusal) {
+    SampleInstall mcam9(temp, 9);
+    const std::string gap = Replaced(SampleCfg(kMillLine, " pfe32", 3), "2302. (B2) Button 2? b\r\n", std::string());
+    const std::string file = mcam9.AddCfg("gap.cfg", gap);
+    const HostRun run = RunHost(registry, "install editor toolbar");
+    EXPECT_EQ(run.exitCode, 1u) << run.output;
+    EXPECT_NE(run.output.find("refused: the toolbar numbering has a gap"), std::string::npos) << run.output;
+    EXPECT_EQ(ReadFileText(file), gap);
 }
 
 // Adding then removing the toolbar and the editor gives back every byte.

@@ -31,7 +31,7 @@ protected:
 
     void Commit() {
         probe.AllMill() = FALSE;  // work on the records as the test set them
-        setup.Commit();
+        probe.CommitAsGiven();
     }
     // Whether all of the hook's files (true) or none of them (false) are in the Mastercam folder.
     bool HookFiles(bool all) {
@@ -64,18 +64,6 @@ TEST_F(CommitTest, SharedHookStaysWhileOneFileWantsIt) {
     EXPECT_EQ(HookValue(keep), 0x02u);
     EXPECT_EQ(HookValue(drop), 0u);
     EXPECT_FALSE(probe.Records()[1].installed[kOpMgrHook]);
-}
-
-TEST_F(CommitTest, ToolbarAndHookDroppedRemovesEverything) {
-    const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
-    PlaceHookFiles();
-    WriteFileText(mcam9 / "chooks\\QTXGetOps.dll", "installed");
-    SetRegText(HKEY_CURRENT_USER, kRunKeyName, kRunValueName, "registered");
-    probe.Records() = {Record(cfg, 9, kMill, Bit(kToolbar) | Bit(kOpMgrButton))};
-    Commit();
-    EXPECT_TRUE(HookFiles(false));
-    EXPECT_FALSE(PathExists(mcam9 / "chooks\\QTXGetOps.dll"));
-    EXPECT_FALSE(probe.OpMgrInstalled());
 }
 
 // A file that gains the toolbar and loses the editor keeps the state between in its backup; another
@@ -122,7 +110,7 @@ TEST_F(CommitTest, ScopeFlagsSpareDesignFilesAndCountOnlyOne) {
     options[kEditor] = 2;
     probe.AllMill() = probe.AllLathe() = probe.AllWire() = probe.AllRouter() = TRUE;
     const int started = CompanionLogCount("started");
-    setup.Commit();
+    probe.CommitAsGiven();
     EXPECT_TRUE(WaitForCompanionLog("started", started + 1));
     const McConfigFile& d = probe.Records()[0];
     const McConfigFile& m = probe.Records()[1];

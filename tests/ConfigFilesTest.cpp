@@ -79,9 +79,6 @@ TEST_F(FolderLayout, NameListsTopicsAndTempNames) {
     EXPECT_EQ(Items(layout.HelpPages()), std::vector<std::string>{"Help\\Mastercam Options"});
     const CString kept = layout.TempFileName("qtx", true);
     EXPECT_TRUE(PathExists(kept.Str()));
-    const CString dropped = layout.TempFileName("qtx", false);
-    EXPECT_FALSE(dropped.IsEmpty());
-    EXPECT_FALSE(PathExists(dropped.Str()));
     EXPECT_EQ(std::string(ConfigFiles::ResolveFolder(Folder(), "User", "x")), host / "User");
     char temp[MAX_PATH + 1] = {0};
     ::GetTempPathA(MAX_PATH, temp);

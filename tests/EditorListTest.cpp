@@ -13,8 +13,10 @@ protected:
     std::string source = temp / "Mill9.txt.QTXSave";
     std::string target = temp / "Mill9.txt";
 
+    // A list that is not written reads as it was.
     std::string Add(const std::string& text) {
         WriteFileText(source, text);
+        WriteFileText(target, text);
         probe.WhackTxt(source, target);
         return ReadFileText(target);
     }
@@ -46,7 +48,7 @@ TEST_F(EditorList, AddAndRemoveRenumber) {
         {"empty section", "[file edit]\r\n[other]\r\n2. \"keep\"\r\n", "[file edit]\r\n[other]\r\n2. \"keep\"\r\n",
          false},
         {"long line, no final line feed", "[file edit]\r\n1. \"1\"\r\n" + longEntry + "\r\n3. \"B\"",
-         "[file edit]\r\n1. \"2\"\r\n2. \"QTX_V2\"\r\n3" + longEntry.substr(1) + "\r\n4. \"B\"\r\n", false},
+         "[file edit]\r\n1. \"2\"\r\n2. \"QTX_V2\"\r\n3" + longEntry.substr(1) + "\r\n4. \"B\"", true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Add(kPadding + c.original), kPadding + c.added) << c.name;
@@ -55,16 +57,37 @@ TEST_F(EditorList, AddAndRemoveRenumber) {
     }
 }
 
-TEST_F(EditorList, NumbersStayBelowTwenty) {
-    std::string entries;
-    for (int i = 2; i <= 18; ++i) entries += std::to_string(i) + ". \"E" + std::to_string(i) + "\"\r\n";
-    const std::string added = Add(kPadding + "[file edit]\r\n1. \"17\"\r\n" + entries);
+// Entries stay below 20. A list that would need a higher number, or whose lines are not in the form
+// the removal writes back, is refused: left as it is, the reason reported as a failed write.
+TEST_F(EditorList, ListsTheRemovalCouldNotGiveBackAreRefused) {
+    const auto entries = [](int from, int to) {
+        std::string lines;
+        for (int i = from; i <= to; ++i) lines += std::to_string(i) + ". \"E" + std::to_string(i) + "\"\r\n";
+        return lines;
+    };
+    const std::string added = Add(kPadding + "[file edit]\r\n1. \"17\"\r\n" + entries(2, 18));
     EXPECT_NE(added.find("1. \"18\"\r\n2. \"QTX_V2\"\r\n3. \"E2\"\r\n"), std::string::npos);
     EXPECT_NE(added.find("19. \"E18\"\r\n"), std::string::npos);
 
-    const std::string full =
-        Add(kPadding + "[file edit]\r\n1. \"18\"\r\n" + entries + "19. \"E19\"\r\n20. \"after\"\r\n");
-    EXPECT_NE(full.find("19. \"E18\"\r\n19. \"E19\"\r\n20. \"after\"\r\n"), std::string::npos);
+    const struct {
+        const char* name;
+        std::string section;
+        const char* refusal;
+    } cases[] = {
+        {"last entry 19", "1. \"18\"\r\n" + entries(2, 19), "20 or more"},
+        {"20 entries", "1. \"20\"\r\n" + entries(2, 21), "20 or more"},
+        {"entry numbered 2147483647", "1. \"1\"\r\n2147483647. \"E\"\r\n", "20 or more"},
+        {"count 2147483647", "1. \"2147483647\"\r\n2. \"E\"\r\n", "count line"},
+        {"entry with two blanks", "1. \"1\"\r\n2.  \"E\"\r\n", "full stop and a blank"},
+    };
+    for (const auto& c : cases) {
+        const std::string list = kPadding + "[file edit]\r\n" + c.section;
+        const size_t failures = setup.LastReport().Failures().size();
+        EXPECT_EQ(Add(list), list) << c.name;
+        ASSERT_EQ(setup.LastReport().Failures().size(), failures + 1) << c.name;
+        const std::string reason = WindowsErrorText(setup.LastReport().Failures().back()->error);
+        EXPECT_NE(reason.find(c.refusal), std::string::npos) << reason;
+    }
 }
 
 // The host's entry is judged by the [file edit] section alone.
@@ -78,7 +101,8 @@ TEST_F(EditorList, SectionAloneDecides) {
     WriteFileText(target, "untouched");
     EXPECT_EQ(Remove(mentionedOutside), "untouched");  // no entry in the section: nothing written
     EXPECT_EQ(Remove(kPadding + "[file edit]\r\n1. \"2\"\r\n2. \"qtx_v2\"\r\n3. \"A\"\r\n"), "untouched");
-    EXPECT_EQ(Add("[file edit]\r\n1. \"1\"\r\n2. \"A\"\r\n"), "untouched");  // under 1024 bytes
+    const std::string small = "[file edit]\r\n1. \"1\"\r\n2. \"A\"\r\n";
+    EXPECT_EQ(Add(small), small);  // under 1024 bytes
 }
 
 TEST_F(EditorList, RemovalRenumbersOnlyTheEntriesAfterTheHost) {

@@ -1,14 +1,37 @@
 #pragma once
-// The console host run as a child process of a test, against the test's registry.
+// A host program run as a child process of a test, against the test's registry.
 #include "Sandbox.h"
+#include <map>
 #include <string>
 
 struct HostRun {
     DWORD exitCode = 0;
     bool killed = false;  // terminated before it ended by itself
-    std::string output;   // standard output and error, line endings as written
+    std::string out;      // standard output, line endings as written
+    std::string err;      // standard error
+    std::string output;   // both: standard output, then standard error
 };
 
-// Runs "korvane-setup <arguments>" from the test program's folder and waits for it
-// to end, or terminates it after killAfterMs milliseconds.
+// "<program> <arguments>" started from the test program's folder, with the variables
+// of `environment` set for it; several may run at once.
+class HostProcess {
+public:
+    HostProcess(const RegistrySandbox& registry, const std::string& arguments,
+                const std::map<std::string, std::string>& environment = {},
+                const std::string& program = "korvane-setup.exe");
+    HostProcess(const HostProcess&) = delete;
+    HostProcess& operator=(const HostProcess&) = delete;
+    // Waits for it to end, or terminates it after killAfterMs milliseconds.
+    HostRun Wait(DWORD killAfterMs = 60000);
+
+private:
+    TempFolder scratch_;
+    ScopedHandle process_;
+    ScopedHandle thread_;
+};
+
+// Runs "korvane-setup <arguments>" and waits for it (see HostProcess::Wait).
 HostRun RunHost(const RegistrySandbox& registry, const std::string& arguments, DWORD killAfterMs = 60000);
+// The same for another program of the test program's folder.
+HostRun RunProgram(const RegistrySandbox& registry, const std::string& program, const std::string& arguments,
+                   DWORD killAfterMs = 60000);

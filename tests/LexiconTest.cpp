@@ -133,6 +133,10 @@ TEST(Lexicon, BrokenLanguageFilesAreRefused) {
         {entry + "\r\nContext: c\r\n2147483648 Big\r\nGros\r\n", "broken.lng (line 7)"},
         {entry + "\r\nContext: c\r\n-2147483649 Small\r\nPetit\r\n", "broken.lng (line 7)"},
         {entry + "\r\nContext: c\r\nseven Seven\r\nSept\r\n", "broken.lng (line 7)"},
+        // An entry with the key of an earlier one (its number, or its English text when
+        // numbered 0) cannot be kept beside it.
+        {entry + "\r\nContext: d\r\n0 Yes\r\nSi\r\n", "broken.lng (line 7)"},
+        {"Context: c\r\n101 A\r\nB\r\nContext: c\r\n101 C\r\nD\r\n", "broken.lng (line 5)"},
     };
     for (const auto& file : broken) {
         WriteFileText(temp / "broken.lng", file.body);
@@ -154,4 +158,26 @@ TEST(Lexicon, BrokenLanguageFilesAreRefused) {
     EXPECT_STREQ(table.TextOf(2147483647), "Maximum");
 }
 
+// A read keeps every entry of the file: entries that share an English text under
+// different numbers (or one numbered 0) are all kept, and the table writes them again.
+TEST(Lexicon, EntriesSharingAnEnglishTextAreAllKept) {
+    TempFolder temp;
+    const std::string path = temp / "shared.lng";
+    WriteFileText(path,
+                  "Context: a\r\n101 Open\r\nOuvrir\r\n\r\nContext: b\r\n102 Open\r\nOuvert\r\n"
+                  "Context: c\r\n0 Open\r\nOuvre\r\nContext: d\r\n-7 Open\r\nOuvrez\r\n");
+    // An entry the table holds already is replaced by the file's.
+    Lexicon table;
+    table.Translate(MessageRecord(101, "Open", "old", "a"));
+    ASSERT_EQ(table.Read(path.c_str()), 4);
+    EXPECT_EQ(table.Count(), 4);
+    EXPECT_STREQ(table.TextOf(101), "Ouvrir");
+    EXPECT_STREQ(table.TextOf(102), "Ouvert");
+    EXPECT_STREQ(table.TextOf(-7), "Ouvrez");
+    EXPECT_STREQ(table.Translate(MessageRecord("Open", "")).current, "Ouvre");
+    ASSERT_TRUE(table.Write(path.c_str(), true));
+    Lexicon back;
+    EXPECT_EQ(back.Read(path.c_str()), 4);
+    EXPECT_EQ(back.Text("01/01/01"), table.Text("01/01/01"));
+}
 }  // namespace

@@ -2,6 +2,7 @@
 #include "settings/QRVFile.h"
 #include "settings/StorageSet.h"
 #include <gtest/gtest.h>
+#include <chrono>
 #include <new>
 
 namespace {
@@ -158,5 +159,55 @@ TEST_F(SectionedFile, ReplaceAndDeleteInPlace) {
     s->Rewind();
     ASSERT_TRUE(s->DeleteBytes(used));
     EXPECT_EQ(s->Used(), 0u);
+}
+// Opening finds the sections in one walk: the first of each number, checked; a later one
+// of the same number stepped over; what cannot begin a section ends the walk.
+TEST_F(SectionedFile, SectionsAreFoundInOneWalk) {
+    const std::string wrongTrailer = Word(0x5651) + Word(2) + Word(1) + "x" + Word(5);
+    const struct {
+        std::string bytes;
+        uint32_t number;
+        const char* data;  // null: no such section
+        const char* raised;
+    } cases[] = {
+        {SectionBytes(1, "one") + SectionBytes(1, "again"), 1, "one", nullptr},
+        {SectionBytes(1, "one") + Word(0x5651) + Word(1) + Word(1) + "x" + Word(5) + SectionBytes(2, "two"), 2, "two",
+         nullptr},
+        {SectionBytes(1, "one") + "junk", 1, "one", nullptr},
+        {SectionBytes(1, "one") + Word(0x5651) + Word(3), 3, nullptr, nullptr},
+        {SectionBytes(1, "one") + wrongTrailer, 1, nullptr,
+         "Section length bytes don't match.  This file may be corrupted."},
+        {Word(0x5651) + Word(4) + Word(0x7FFFFFF0) + "data", 4, nullptr,
+         "Section length bytes don't match.  This file may be corrupted."},
+    };
+    for (const auto& c : cases) {
+        WriteFileText(path, c.bytes);
+        try {
+            QRVFile file(path.c_str(), "r");
+            Section* s = file.GetSection(0, c.number);
+            EXPECT_EQ(c.raised, nullptr) << c.bytes;
+            ASSERT_EQ(s != nullptr, c.data != nullptr) << c.bytes;
+            if (!s) continue;
+            std::string data(s->Used(), '\0');
+            file.Seek(static_cast<int32_t>(s->DataStart()), 0);
+            file.ReadBytes(&data[0], s->Used());
+            EXPECT_EQ(data, c.data);
+        } catch (const QRVException& failure) {
+            ASSERT_NE(c.raised, nullptr) << c.bytes;
+            EXPECT_STREQ(failure.heading, c.raised);
+            EXPECT_NE(std::string(failure.Text()).find(path), std::string::npos);
+        }
+    }
+    // 65,536 empty sections (1 MiB): a walk from the start for each one took 37 s.
+    std::string many;
+    for (uint32_t n = 0; n < 65536; ++n) many += SectionBytes(0x10000 + n, "");
+    WriteFileText(path, many + SectionBytes(0x1000, "last"));
+    const auto start = std::chrono::steady_clock::now();
+    QRVFile file(path.c_str(), "r");
+    Section* last = file.GetSection(0, 0x1000);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->Used(), 4u);
+    EXPECT_EQ(last->Previous()->Number(), 0x1FFFFu);
 }
 }  // namespace

@@ -73,7 +73,6 @@ bool WaitForCompanionLog(const char* word, int count, int seconds) {
     return false;
 }
 
-namespace {
 std::vector<DWORD> RunningCompanions() {
     std::vector<DWORD> found;
     ScopedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -84,12 +83,11 @@ std::vector<DWORD> RunningCompanions() {
         if (_stricmp(entry.szExeFile, "qtx2cam.exe") == 0) found.push_back(entry.th32ProcessID);
     return found;
 }
-}  // namespace
 
 void StopAllCompanions() {
     // A companion that has not yet made its event misses a signal: ask until none runs.
     for (int attempt = 0; attempt < 100 && !RunningCompanions().empty(); ++attempt) {
-        if (ScopedHandle event{::CreateEventA(nullptr, FALSE, FALSE, "QTX2CAM Shutdown")}) {
+        if (ScopedHandle event{::CreateEventA(nullptr, TRUE, FALSE, "QTX2CAM Shutdown")}) {
             ::SetEvent(event.Get());
             ::Sleep(100);
         }

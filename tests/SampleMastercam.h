@@ -44,5 +44,8 @@ int CompanionLogCount(const char* word);
 // Waits up to `seconds` for the count of `word` lines to reach `count`.
 bool WaitForCompanionLog(const char* word, int count, int seconds = 20);
 
+// The process ids of the companions that run.
+std::vector<DWORD> RunningCompanions();
+
 // Signals the shutdown event until every companion the log shows running has ended.
 void StopAllCompanions();

@@ -145,3 +145,11 @@ std::map<std::string, std::string> FolderSnapshot(const std::string& folder) {
     }
     return files;
 }
+
+std::vector<std::string> TemporariesBelow(const std::string& folder) {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.path().filename().string().find(".QTXNew-") != std::string::npos)
+            found.push_back(entry.path().string());
+    return found;
+}

@@ -57,6 +57,9 @@ std::map<std::string, std::string> RegistrySnapshot(HKEY root);
 // Every file below a folder: path -> its bytes and last write time.
 std::map<std::string, std::string> FolderSnapshot(const std::string& folder);
 
+// The temporaries (".QTXNew-" names) below a folder.
+std::vector<std::string> TemporariesBelow(const std::string& folder);
+
 // The folder of the running test program, with its trailing backslash.
 std::string TestProgramFolder();
 

@@ -1,10 +1,8 @@
 #include "SampleMastercam.h"
 #include "VellantSetupProbe.h"
 #include "foundation/TextSearch.h"
-#include "installer/ScanMarks.h"
 #include <gtest/gtest.h>
 #include <iterator>
-#include <random>
 
 namespace {
 std::string Padded(const std::string& head, size_t size) { return head + std::string(size - head.size(), 'x'); }
@@ -77,43 +75,5 @@ TEST_F(Scan, HookValuesSplitIntoFlags) {
             EXPECT_EQ(record->wanted[i], record->installed[i]) << value << " " << i;
         }
     }
-}
-
-// The one-pass scan answers as the plain searches do, wherever the marks stand.
-TEST_F(Scan, MarksAgreeWithPlainSearches) {
-    const char* const pieces[] = {"QTX_V2",         "qtx_v2",  "QTX_v",   "GOTOQTX*",
-                                  "gotoqtx*",       "GOTOQTX", "\n119. ", "\n119.",
-                                  "119. ",          "[lathe",  "[Lathe",  "design",
-                                  "Design",         "router",  "rout",    "",
-                                  "2301. (B1) x? ", "_",       "*",       "filler text of a line ",
-                                  "\r\n",           "\n"};
-    std::mt19937 random(7);
-    for (int round = 0; round < 3000; ++round) {
-        LimitScanWidthForTests(round % 3 == 0 ? 32 : round % 3 == 1 ? 16 : 1);
-        std::string text;
-        const int count = std::uniform_int_distribution<int>(0, 40)(random);
-        for (int i = 0; i < count; ++i) {
-            const std::string piece = pieces[random() % std::size(pieces)];
-            text += piece.empty() ? std::string(1, '\0') : piece;  // "" stands for a zero byte
-        }
-        const std::string beforeZero = text.substr(0, text.find('\0'));
-        const int kind = beforeZero.find("\n119. ") != std::string::npos  ? kWire
-                         : beforeZero.find("[lathe") != std::string::npos ? kLathe
-                         : beforeZero.find("design") != std::string::npos ? kDesign
-                         : beforeZero.find("router") != std::string::npos ? kRouter
-                                                                          : kMill;
-        // Read in pieces of any size, as a file is.
-        ScanMarker marker;
-        for (size_t at = 0; at < text.size();) {
-            const size_t piece = std::uniform_int_distribution<size_t>(1, 40)(random);
-            marker.Add(std::string_view(text).substr(at, piece));
-            at += piece;
-        }
-        const ScanMarks marks = round % 2 ? ReadScanMarks(text) : marker.Marks();
-        ASSERT_EQ(marks.editor, Upper(text).find("QTX_V2") != std::string::npos) << round;
-        ASSERT_EQ(marks.toolbar, Upper(text).find("GOTOQTX*") != std::string::npos) << round;
-        ASSERT_EQ(marks.kind, kind) << round;
-    }
-    LimitScanWidthForTests(32);
 }
 }  // namespace

@@ -1,6 +1,6 @@
 #include "Sandbox.h"
 #include "environment/Messages.h"
-#include "settings/Storage.h"
+#include "settings/FileStorage.h"
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -48,11 +48,7 @@ TEST_F(Streams, TypedWordsAreLittleEndian) {
         *s << 0x01020304 << 1.5 << 'z' << true << static_cast<unsigned long>(0xA0B0C0D0) << 7LL;
     }
     const std::string bytes = ReadFileText(temp / "w.qrv");
-    ASSERT_EQ(bytes.size(), 4u + 8 + 1 + 1 + 4 + 8);
-    EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
-    EXPECT_EQ(bytes.substr(4, 8), std::string("\x00\x00\x00\x00\x00\x00\xF8\x3F", 8));
-    EXPECT_EQ(bytes.substr(12, 2), "z\x01");
-    EXPECT_EQ(bytes.substr(14, 4), "\xD0\xC0\xB0\xA0");
+    EXPECT_EQ(bytes, std::string("\x04\x03\x02\x01\0\0\0\0\0\0\xF8\x3Fz\x01\xD0\xC0\xB0\xA0\x07\0\0\0\0\0\0\0", 26));
     auto s = Open(temp / "w.qrv", GENERIC_READ, OPEN_EXISTING);
     int i = 0;
     double d = 0;
@@ -149,12 +145,12 @@ TEST_F(Streams, RefusedWritesAreSticky) {
     const std::vector<char> bytes(200000, 'b');
     for (int failing : {1, 2, 3}) {
         auto s = Open(temp / ("full" + std::to_string(failing) + ".qrv"));
-        FileStorage::FailNthWrite(failing);
+        FailNthStorageWriteForTests(failing);
         bool refused = false;
         for (int i = 0; i < 4 && !refused; ++i)
             refused = !s->WriteBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
         refused = !s->Flush() || refused;
-        FileStorage::FailNthWrite(0);
+        FailNthStorageWriteForTests(0);
         EXPECT_TRUE(refused) << failing;
         EXPECT_TRUE(s->WriteFailed());
         EXPECT_EQ(s->Flush(), 0);

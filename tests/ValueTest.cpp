@@ -1,5 +1,5 @@
 #include "Sandbox.h"
-#include "settings/Storage.h"
+#include "settings/FileStorage.h"
 #include "settings/Value.h"
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -59,13 +59,11 @@ TEST(Value, StorageLayoutsRoundTrip) {
     EXPECT_EQ(again.List()->At(1).Type(), kString);
     EXPECT_STREQ(again.List()->At(1).String(), "");
     // Damaged bytes raise the library's exception.
-    EXPECT_THROW(ReadBack(Word(0x99), temp), QRVException);
-    EXPECT_THROW(ReadBack(Word(0x85) + Word(1000000) + "abc", temp), QRVException);
-    EXPECT_THROW(ReadBack(Word(0x86) + Word(0x7FFFFFFF), temp), QRVException);
-    EXPECT_THROW(ReadBack(Word(0x87) + Word(10) + "x", temp), QRVException);
     std::string deep;
     for (int i = 0; i <= Value::kMaxListDepth; ++i) deep += Word(0x86) + Word(1);
-    EXPECT_THROW(ReadBack(deep + Word(0x80), temp), QRVException);
+    for (const std::string& damaged : {Word(0x99), Word(0x85) + Word(1000000) + "abc", Word(0x86) + Word(0x7FFFFFFF),
+                                       Word(0x87) + Word(10) + "x", deep + Word(0x80)})
+        EXPECT_THROW(ReadBack(damaged, temp), QRVException) << damaged.size();
     try {
         ReadBack(Word(0x42), temp);
     } catch (const QRVException& failure) {

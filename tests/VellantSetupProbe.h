@@ -1,5 +1,6 @@
 #pragma once
 // Reaches the installer's private steps so each can be tested on its own.
+#include "installer/RunLock.h"
 #include "installer/VellantSetup.h"
 
 class VellantSetupProbe {
@@ -13,6 +14,12 @@ public:
     }
     PathString CompanionPath() { return s.GetQTX2CAMPath(); }
     void Scan() { s.GetCFGFiles(); }
+    // Commits the records as the test set them, as a batch run does after its scan.
+    void CommitAsGiven() {
+        s.m_runLock = s.LockInstallations();
+        s.Commit();
+        s.m_runLock.reset();
+    }
     bool ItemInstalled(const char* text, const std::string& file) { return s.IsCFGItemInstalled(text, file.c_str()); }
     int HookValue(const std::string& file) { return s.IsCFGEnabledForHook(file.c_str()); }
     void SetHook(const std::string& file, bool hook, bool button, bool defs, bool disable) {
@@ -29,6 +36,7 @@ public:
     void InstallOpMgr(const std::string& folder) { s.InstallOpMgr(folder.c_str()); }
     void RemoveOpMgr(const std::string& folder) { s.RemoveOpMgr(folder.c_str()); }
     bool OpMgrInstalled() { return s.IsOpMgrInstalled(); }
+    CString HelpPage() { return s.HelpPage(); }
     BOOL* Options() { return &s.m_opMgrHook; }
     BOOL& AllMill() { return s.m_allMill; }
     BOOL& AllRouter() { return s.m_allRouter; }

@@ -80,8 +80,7 @@ protected:
 TEST_F(Widgets, ShapedButtonAnswersOnlyInsideItsShape) {
     HWND button = dialog.button.m_hWnd;
     const SIZE size = dialog.button.GetShapeSize();
-    EXPECT_EQ(size.cx, 32);
-    EXPECT_EQ(size.cy, 32);
+    EXPECT_EQ(std::make_pair(size.cx, size.cy), std::make_pair(32L, 32L));
     Send(button, {{WM_LBUTTONDOWN, 1, 1}, {WM_LBUTTONUP, 1, 1}});
     EXPECT_EQ(dialog.clicks, 0);
     Send(button, {{WM_LBUTTONDOWN, 16, 16}, {WM_LBUTTONUP, 16, 16}});
@@ -172,7 +171,8 @@ TEST_F(Widgets, LinkOpensOncePerClickAndByTheSpaceBar) {
 }
 
 // A page that cannot be opened is named with the reason; one without a program of its own is
-// opened with the .htm command; a name too long for the command line is refused.
+// opened with the .htm command, quoted; a name too long for the command line, or with a quote
+// that would end its argument early, is refused.
 TEST_F(Widgets, LinkFailureNamesTheReasonAndFallsBackToTheHtmCommand) {
     RegistrySandbox registry(true);
     dialog.link.SetURL("C:\\no\\such\\page.htm");
@@ -184,9 +184,12 @@ TEST_F(Widgets, LinkFailureNamesTheReasonAndFallsBackToTheHtmCommand) {
     const std::string probe = TestProgramFolder() + "linkprobe.exe";
     SetRegText(HKEY_CLASSES_ROOT, ".htm", nullptr, "probefile");
     SetRegText(HKEY_CLASSES_ROOT, "probefile\\shell\\open\\command", nullptr, "\"" + probe + "\" \"%1\"");
-    EXPECT_GT(reinterpret_cast<INT_PTR>(CHyperLink::GotoURL("C:\\missing\\page.htm", SW_SHOW)), 32);
+    // The target is passed in quotes: its blanks do not split it into a program and arguments.
+    EXPECT_GT(reinterpret_cast<INT_PTR>(CHyperLink::GotoURL("C:\\missing folder\\page.htm", SW_SHOW)), 32);
     ASSERT_TRUE(WaitForOpenings(1));
-    EXPECT_NE(ReadFileText(ProbeLog()).find("C:\\missing\\page.htm"), std::string::npos);
+    EXPECT_NE(ReadFileText(ProbeLog()).find("[\"C:\\missing folder\\page.htm\"]"), std::string::npos)
+        << ReadFileText(ProbeLog());
+    EXPECT_EQ(reinterpret_cast<INT_PTR>(CHyperLink::GotoURL("C:\\a\" b.htm", SW_SHOW)), SE_ERR_FNF);
     const std::string tooLong = "C:\\" + std::string(700, 'p') + ".htm";
     EXPECT_EQ(reinterpret_cast<INT_PTR>(CHyperLink::GotoURL(tooLong.c_str(), SW_SHOW)), SE_ERR_OOM);
 }

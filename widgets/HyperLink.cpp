@@ -283,8 +283,12 @@ HINSTANCE CHyperLink::GotoURL(const char* url, int showCommand) {
     size_t placeholder = command.find("\"%1\"");
     if (placeholder == std::string::npos) placeholder = command.find("%1");
     if (placeholder != std::string::npos) command.erase(placeholder);
-    command += " ";
+    // The target goes in quotes, as one argument: a path with blanks must not become
+    // a program and its arguments. A quote of its own would end that argument early.
+    if (std::strchr(url, '"')) return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_FNF));
+    command += " \"";
     command += url;
+    command += "\"";
     // The command line has a fixed budget; one that does not fit is refused.
     if (command.size() >= kCommandLimit) return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_OOM));
     return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(::WinExec(command.c_str(), showCommand)));

@@ -1,4 +1,4 @@
-#include "host/UnifiedDiff.h"
+#include "installer/UnifiedDiff.h"
 #include <algorithm>
 #include <map>
 #include <vector>

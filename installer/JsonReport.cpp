@@ -1,6 +1,7 @@
-#include "host/JsonReport.h"
-#include "host/OptionNames.h"
-#include "host/UnifiedDiff.h"
+#include "installer/JsonReport.h"
+#include "installer/OptionNames.h"
+#include "installer/UnifiedDiff.h"
+#include "vellants/Version.h"
 #include <windows.h>
 
 using json = nlohmann::ordered_json;
@@ -68,3 +69,26 @@ json PlannedFilesJson(const CommitReport& report) {
     }
     return list;
 }
+
+json Document(const char* command) {
+    return {{"version", VELLANTS_VERSION}, {"command", command ? json(command) : json(nullptr)}};
+}
+
+json ChangeDocument(const VellantSetup& setup, const std::string& command, bool planned) {
+    const CommitReport& report = setup.LastReport();
+    json document = Document(((planned ? "plan " : "") + command).c_str());
+    document["planned"] = planned;
+    document["failed"] = report.Failed();
+    document["records"] = RecordsJson(setup.Records());
+    document["steps"] = StepsJson(report);
+    if (planned) document["files"] = PlannedFilesJson(report);
+    return document;
+}
+
+json ErrorDocument(const char* command, const std::string& error) {
+    json document = Document(command);
+    document["error"] = error;
+    return document;
+}
+
+std::string DocumentText(const json& document) { return document.dump(2); }

@@ -1,0 +1,21 @@
+# The version header and the version resource of the DLL and the programs.
+set(VELLANTS_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/Version.h.in ${VELLANTS_GENERATED_DIR}/vellants/Version.h @ONLY)
+
+# Gives `target` a VERSIONINFO resource with the project version and `description`.
+function(vellants_version_resource target description)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "SHARED_LIBRARY")
+    set(VERSIONINFO_TYPE VFT_DLL)
+    set(VERSIONINFO_FILE ${target}.dll)
+  else()
+    set(VERSIONINFO_TYPE VFT_APP)
+    set(VERSIONINFO_FILE ${target}.exe)
+  endif()
+  set(VERSIONINFO_NAME ${target})
+  set(VERSIONINFO_DESCRIPTION ${description})
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/VersionInfo.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+  target_include_directories(${target} PRIVATE ${VELLANTS_GENERATED_DIR})
+endfunction()
