@@ -174,6 +174,10 @@ CfgAddition AddToCfg(std::string_view data, bool toolbar, bool editor, std::stri
         const ScanMarks after = ReadScanMarks(out);
         if ((before.editor && !after.editor) || (before.toolbar && !after.toolbar))
             result.refusal = EditRefusal::WouldHideOption;
+        // A toolbar held back by the file's own "gotoqtx" must stay held back: an edit
+        // that takes that mention away would have the next install add the button.
+        if (toolbar && !addToolbar && !after.toolbar && !ContainsNoCase(out, "gotoqtx"))
+            result.refusal = EditRefusal::WouldHideOption;
     }
     if (named && !Contains(*named, "QTX_V2")) result.originalEditor = std::string(*named);
     return result;

@@ -67,6 +67,8 @@ TEST(CfgRewriter, RefusesExactlyWhatRemovalCouldNotUndo) {
         {"two editor lines naming the same", "851. E? pfe32\r\n851. F? pfe32\r\n", false, true, EditRefusal::None},
         {"editor naming the host's button", "851. E? gotoqtx*\r\n2301. (B1) A? a\r\n", true, true,
          EditRefusal::WouldHideOption},
+        {"editor naming gotoqtx that held the button back", "851. E? gotoqtx\r\n2301. (B1) A? a\r\n", true, true,
+         EditRefusal::WouldHideOption},
         {"button text naming the host's editor", "2301. (B1) A? a\r\n2302. (B2) B?QTX_V2\r\n2303. (B3) C? c\r\n", true,
          false, EditRefusal::WouldHideOption},
         {"editor with a zero byte", std::string("851. E? pf\0e\r\n", 14), false, true, EditRefusal::EditorHasZeroByte},
