@@ -33,6 +33,11 @@ const std::array<bool, 256> kStarts = [] {
     return starts;
 }();
 
+bool StartsPattern(char c, const Pattern& pattern) {
+    const char first = pattern.text[0];
+    return c == first || (pattern.noCase && (c | 0x20) == (first | 0x20) && first >= 'A' && first <= 'Z');
+}
+
 // The longest pattern, less one: how far a pattern may reach past where it starts.
 const size_t kReach = 7;
 
@@ -141,7 +146,7 @@ size_t widestForTests = 32;
 void ScanMarker::CheckAt(std::string_view data, size_t at, size_t base) {
     if (data[at] == '\0') zero_ = std::min(zero_, base + at);
     for (int mark = 0; mark < kMarkCount; ++mark) {
-        if (base + at >= first_[mark]) continue;
+        if (base + at >= first_[mark] || !StartsPattern(data[at], kPatterns[mark])) continue;
         const std::string_view here = data.substr(at, kPatterns[mark].text.size());
         if (kPatterns[mark].noCase ? StartsWithNoCase(here, kPatterns[mark].text) : here == kPatterns[mark].text)
             first_[mark] = base + at;
