@@ -1,4 +1,5 @@
 #include "foundation/TemporaryFile.h"
+#include "foundation/PlannedFailure.h"
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -11,7 +12,6 @@ const DWORD kWritePiece = 1024 * 1024;
 // A name someone planted ahead of us is passed over; this many in a row is an attack.
 const int kNameAttempts = 64;
 
-std::atomic<int> writesUntilFault{0};
 std::atomic<unsigned> counter{0};
 
 unsigned long long StartOf(HANDLE process) {
@@ -66,12 +66,8 @@ std::string Trimmed(std::string path) {
 }
 
 bool WritePiece(HANDLE file, const char* data, DWORD size, DWORD& error) {
-    if (writesUntilFault.load() > 0 && --writesUntilFault == 0) {
-        error = ERROR_DISK_FULL;
-        return false;
-    }
     DWORD written = 0;
-    if (!::WriteFile(file, data, size, &written, nullptr)) {
+    if (PlannedFailure() || !::WriteFile(file, data, size, &written, nullptr)) {
         error = ::GetLastError();
         return false;
     }
@@ -184,13 +180,12 @@ void TemporaryFile::Close() { file_.Reset(); }
 
 DWORD TemporaryFile::PutInPlace() {
     if (error_ != ERROR_SUCCESS) return error_;
-    if (file_ && !::FlushFileBuffers(file_.Get())) return ::GetLastError();
+    if (file_ && (PlannedFailure() || !::FlushFileBuffers(file_.Get()))) return ::GetLastError();
     file_.Reset();
     if (IsLinkOrReparsePoint(target_)) return kErrorLinkRefused;
-    if (!::MoveFileExA(path_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (PlannedFailure() ||
+        !::MoveFileExA(path_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return ::GetLastError();
     placed_ = true;
     return ERROR_SUCCESS;
 }
-
-void FailNthFileWriteForTests(int n) { writesUntilFault = n; }

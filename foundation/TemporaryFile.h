@@ -64,7 +64,3 @@ private:
     DWORD error_ = ERROR_SUCCESS;
     bool placed_ = false;
 };
-
-// Tests: makes the nth write through a TemporaryFile from now fail as a full disk
-// would (0 switches it off).
-void FailNthFileWriteForTests(int n);

@@ -1,20 +1,12 @@
 #include "settings/FileStorage.h"
 #include "environment/Messages.h"
+#include "foundation/PlannedFailure.h"
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
 
 namespace {
-// FailNthStorageWriteForTests's countdown; 0 when no failure is planned.
-int writesUntilFailure = 0;
-
-bool PlannedFailure() {
-    if (writesUntilFailure == 0 || --writesUntilFailure > 0) return false;
-    ::SetLastError(ERROR_DISK_FULL);
-    return true;
-}
-
 bool MoveTo(HANDLE file, uint64_t offset) {
     LARGE_INTEGER to;
     to.QuadPart = static_cast<LONGLONG>(offset);
@@ -34,8 +26,6 @@ bool ReadAt(HANDLE file, uint64_t offset, void* data, uint32_t count, DWORD& rea
 
 bool ResizeTo(HANDLE file, uint32_t size) { return !PlannedFailure() && MoveTo(file, size) && ::SetEndOfFile(file); }
 }  // namespace
-
-void FailNthStorageWriteForTests(int n) { writesUntilFailure = n > 0 ? n : 0; }
 
 FileStorage::FileStorage(const char* fileName, DWORD flagsAndAttributes, DWORD access, DWORD disposition)
     : name(fileName) {

@@ -65,8 +65,3 @@ private:
     bool writeFailed = false;
 };
 
-#ifdef VELLANTS_BUILD
-// Test hook, not exported: the nth physical write of a FileStorage from now (a WriteFile
-// or a change of the file's length) fails as it would on a full disk; 0 turns it off.
-void FailNthStorageWriteForTests(int n);
-#endif

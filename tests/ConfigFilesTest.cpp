@@ -55,8 +55,10 @@ TEST_F(FolderLayout, NameListsTopicsAndTempNames) {
                              "Stock\\Alpha.STK_XML", "Stock\\notes.txt"})
         WriteFileText(host / ("User\\" + std::string(file)), "x");
     WriteFileText(host / "QTX Help\\Help\\Mastercam Options.htm", "page");
-    WriteFileText(host / "QTX Help\\Printable Docs\\Guide.txt", "guide");
-    WriteFileText(host / "QTX Help\\Info\\About.pdf", "info");
+    // Lists of two names are sorted too, by case: not in the order a folder lists them.
+    for (const char* file : {"Printable Docs\\Guide.txt", "Printable Docs\\appendix.txt", "Info\\Zulu.pdf",
+                             "Info\\about.pdf"})
+        WriteFileText(host / ("QTX Help\\" + std::string(file)), "document");
     ConfigFiles layout("Prog", Folder());
     EXPECT_EQ(Items(layout.Stocks()), (std::vector<std::string>{"Alpha", "Bars\\Bar2", "zeta"}));
     const int refills = layout.RefillCount();
@@ -75,7 +77,8 @@ TEST_F(FolderLayout, NameListsTopicsAndTempNames) {
               host / "QTX Help\\Help\\Mastercam Options.htm");
     EXPECT_EQ(std::string(layout.GetHelpTopic("Help\\Missing")), host / "QTX Help\\Help\\Missing");
     EXPECT_EQ(std::string(layout.GetDocumentTopic("Guide")), host / "QTX Help\\Printable Docs\\Guide.txt");
-    EXPECT_EQ(Items(layout.InfoDocuments()), std::vector<std::string>{"About"});
+    EXPECT_EQ(Items(layout.InfoDocuments()), (std::vector<std::string>{"Zulu", "about"}));
+    EXPECT_EQ(Items(layout.PrintableDocuments()), (std::vector<std::string>{"Guide", "appendix"}));
     EXPECT_EQ(Items(layout.HelpPages()), std::vector<std::string>{"Help\\Mastercam Options"});
     const CString kept = layout.TempFileName("qtx", true);
     EXPECT_TRUE(PathExists(kept.Str()));

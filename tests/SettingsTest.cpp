@@ -1,6 +1,7 @@
 #include "Sandbox.h"
 #include "settings/ProgramConfiguration.h"
 #include "settings/QRVFile.h"
+#include "foundation/PlannedFailure.h"
 #include "settings/FileStorage.h"
 #include "settings/StorageSet.h"
 #include <gtest/gtest.h>
@@ -193,19 +194,24 @@ TEST(Settings, FailedSaveLeavesThePreviousFile) {
 
     int failing = 1;
     for (;; ++failing) {
-        FailNthStorageWriteForTests(failing);
+        FailNthFileWriteForTests(failing);
         bool saved = false;
         bool raised = false;
         try {
             saved = store.Save(path.c_str()) == 1;
         } catch (const QRVException& failure) {
             raised = true;
-            EXPECT_STREQ(failure.heading, "Not enough disk space");
-            EXPECT_NE(std::string(failure.Text()).find("keep.qrv.QTXNew-"), std::string::npos);
+            // A write names the temporary it went to; the move that would replace the file names the file.
+            const bool inTemporary = std::string(failure.Text()).find("keep.qrv.QTXNew-") != std::string::npos;
+            EXPECT_STREQ(failure.heading, inTemporary ? "Not enough disk space" : "Unable to open file:");
+            EXPECT_NE(std::string(failure.Text()).find("keep.qrv"), std::string::npos);
         }
-        FailNthStorageWriteForTests(0);
+        const int left = FailNthFileWriteForTests(0);
         EXPECT_TRUE(onlyTheFile()) << failing;
-        if (saved) break;  // the save needed fewer writes than this
+        if (saved) {  // the save needed fewer writes than this
+            EXPECT_GT(left, 0) << "the failure of write " << failing << " was swallowed";
+            break;
+        }
         EXPECT_TRUE(raised) << "write " << failing;
         ASSERT_EQ(ReadFileText(path), before) << "write " << failing;
         ASSERT_LT(failing, 10000);

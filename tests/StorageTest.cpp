@@ -1,5 +1,6 @@
 #include "Sandbox.h"
 #include "environment/Messages.h"
+#include "foundation/PlannedFailure.h"
 #include "settings/FileStorage.h"
 #include <gtest/gtest.h>
 #include <memory>
@@ -145,12 +146,12 @@ TEST_F(Streams, RefusedWritesAreSticky) {
     const std::vector<char> bytes(200000, 'b');
     for (int failing : {1, 2, 3}) {
         auto s = Open(temp / ("full" + std::to_string(failing) + ".qrv"));
-        FailNthStorageWriteForTests(failing);
+        FailNthFileWriteForTests(failing);
         bool refused = false;
         for (int i = 0; i < 4 && !refused; ++i)
             refused = !s->WriteBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
         refused = !s->Flush() || refused;
-        FailNthStorageWriteForTests(0);
+        FailNthFileWriteForTests(0);
         EXPECT_TRUE(refused) << failing;
         EXPECT_TRUE(s->WriteFailed());
         EXPECT_EQ(s->Flush(), 0);

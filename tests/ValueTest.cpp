@@ -237,8 +237,10 @@ TEST(Value, NumberFormats) {
     padded.pattern = "%.2f";
     padded.decimalComma = true;
     EXPECT_EQ(Formatted(-2.5, padded), "-002,5000");
-    EXPECT_EQ(Formatted(0.5, NumberFormat()), ".5");
-    EXPECT_EQ(Formatted(0.0, NumberFormat()), "0.");
+    // Trailing zeros go, up to the point and no further.
+    for (const auto& [number, text] : std::vector<std::pair<double, std::string>>{
+             {0.5, ".5"}, {0.0, "0."}, {1.25, "1.25"}, {100.0, "100."}, {10.05, "10.05"}, {-0.5, "-.5"}})
+        EXPECT_EQ(Formatted(number, NumberFormat()), text) << number;
     NumberFormat relative;
     relative.relative = true;
     relative.pattern = "%.1f";
