@@ -90,6 +90,9 @@ TEST(FileUtils, FindFilesFlatAndRecursive) {
     EList<FileString> flat(10, 100);
     FindFiles((temp.Path() + "\\\\").c_str(), "*.cfg", flat, false);
     EXPECT_EQ(Names(flat), (std::set<std::string>{temp / "a.cfg", temp / "old.cfg"}));
+    EList<FileString> none(10, 100);
+    FindFiles(temp.Path().c_str(), "*.none", none, true);
+    EXPECT_EQ(none.Count(), 0);
     EList<FileString> everything(10, 100);
     FindFiles(temp.Path().c_str(), "*", everything, false);  // no "." or ".." among them
     EXPECT_EQ(Names(everything), (std::set<std::string>{temp / "a.cfg", temp / "b.txt", temp / "sub", temp / "old.cfg"}));

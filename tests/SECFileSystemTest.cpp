@@ -49,6 +49,8 @@ TEST_F(FileSystem, PathsDrivesAndSorting) {
     EXPECT_STREQ(SECFileSystem::AppendPaths("", "x"), "x");
     EXPECT_STREQ(SECFileSystem::AppendPaths("C:\\a", "x"), "C:\\a\\x");
     EXPECT_STREQ(SECFileSystem::AppendPaths("C:\\a/", "x"), "C:\\a/x");
+    // Drive numbers run from 1 (A:) to 26 (Z:); 259 must not wrap round to C:.
+    for (int drive : {0, 27, 3 + 256}) EXPECT_FALSE(fs.ChangeDrive(drive)) << drive;
     // Counted in clusters the free space must not wrap at 4 GB.
     const ULONGLONG clusters = fs.GetFreeSpace("C:\\");
     const ULONGLONG available = fs.GetFreeSpace64("C:\\");
