@@ -1,5 +1,6 @@
 #include "SampleMastercam.h"
 #include "VellantSetupProbe.h"
+#include "foundation/Owners.h"
 #include "foundation/TextSearch.h"
 #include "installer/AddonFiles.h"
 #include <gtest/gtest.h>
@@ -122,12 +123,54 @@ TEST_F(CommitTest, ScopeFlagsSpareDesignFilesAndCountOnlyOne) {
     EXPECT_EQ(ReadFileText(mill), SampleCfg(kMillLine));
 }
 
+// A backup that cannot be made leaves the file as it is, above all when an older one
+// (another file's content here) is still there to be taken for it.
 TEST_F(CommitTest, FailedBackupSkipsTheEdit) {
+    for (const bool folder : {true, false}) {
+        const std::string cfg = mcam9.AddCfg(folder ? "a.cfg" : "b.cfg", SampleCfg(kMillLine));
+        const std::string backup = cfg + ".QTXSave";
+        ScopedHandle held;  // open in another program, which lets it be read but not replaced
+        if (folder) {
+            std::filesystem::create_directories(backup);
+        } else {
+            WriteFileText(backup, SampleCfg(kLatheLine));
+            held.Reset(::CreateFileA(backup.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(held.Valid());
+        }
+        probe.Records() = {Record(cfg, 9, kMill, 0, Bit(kToolbar))};
+        Commit();
+        EXPECT_EQ(ReadFileText(cfg), SampleCfg(kMillLine)) << folder;
+        EXPECT_TRUE(setup.LastReport().Failed()) << folder;
+    }
+}
+
+// The hook's files serve the toolbar too: dropping the hook where the toolbar stays
+// leaves them where they are, untouched.
+TEST_F(CommitTest, HookFilesStayForTheToolbar) {
     const std::string cfg = mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
-    std::filesystem::create_directories(cfg + ".QTXSave");  // the copy cannot replace a folder
-    probe.Records() = {Record(cfg, 9, kMill, 0, Bit(kToolbar))};
+    PlaceHookFiles();
+    probe.Records() = {Record(cfg, 9, kMill, Bit(kOpMgrHook) | Bit(kToolbar), Bit(kToolbar))};
     Commit();
-    EXPECT_EQ(ReadFileText(cfg), SampleCfg(kMillLine));
+    for (const AddonFile& file : kHookFiles) EXPECT_EQ(ReadFileText(mcam9 / file.target), "installed") << file.target;
+}
+
+// Each kind's scope flag reaches the files of that kind and no other.
+TEST_F(CommitTest, EachScopeFlagReachesItsOwnKind) {
+    const int kinds[] = {kMill, kLathe, kWire, kRouter};
+    const char* lines[] = {kMillLine, kLatheLine, kWireLine, kRouterLine};
+    BOOL* flags[] = {&probe.AllMill(), &probe.AllLathe(), &probe.AllWire(), &probe.AllRouter()};
+    for (int option = 0; option < kOptionCount; ++option) probe.Options()[option] = option == kToolbar;
+    for (int chosen = 0; chosen < 4; ++chosen) {
+        probe.Records().clear();
+        for (int k = 0; k < 4; ++k) {
+            const std::string name = std::to_string(chosen) + "-" + std::to_string(k) + ".cfg";
+            probe.Records().push_back(Record(mcam9.AddCfg(name, SampleCfg(lines[k])), 9, kinds[k]));
+            *flags[k] = k == chosen;
+        }
+        probe.CommitAsGiven();
+        for (int k = 0; k < 4; ++k) EXPECT_EQ(probe.Records()[k].wanted[kToolbar], k == chosen) << chosen << k;
+    }
 }
 }  // namespace
 

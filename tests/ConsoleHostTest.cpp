@@ -6,6 +6,7 @@
 #include "vellants/Version.h"
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <filesystem>
 #include <sstream>
 
 namespace {
@@ -110,5 +111,25 @@ TEST_F(ConsoleHost, LogGetsOneDocumentPerRun) {
     EXPECT_EQ(unlogged.exitCode, 1u);
     EXPECT_TRUE(Has(unlogged.err, nowhere)) << unlogged.err;
     EXPECT_TRUE(Has(unlogged.out, "Mastercam 9")) << unlogged.out;
+}
+
+// An add-on file missing beside the host is a failed copy that names it; nothing else
+// takes its place.
+TEST_F(ConsoleHost, MissingAddonFileIsAFailedCopy) {
+    SampleInstall mcam9(temp, 9);
+    const std::string mill = mcam9.AddCfg("mill.cfg", SampleCfg(kMillLine));
+    TempFolder host;
+    namespace fs = std::filesystem;
+    fs::create_directories(host / "Vellants\\Mastercam");
+    for (const fs::directory_entry& file : fs::directory_iterator(TestProgramFolder()))
+        if (file.path().extension() == ".dll" || file.path().filename() == "korvane-setup.exe")
+            fs::copy_file(file.path(), host / file.path().filename().string());
+    for (const fs::directory_entry& file : fs::directory_iterator(TestProgramFolder() + "Vellants\\Mastercam"))
+        if (file.path().filename() != "GotoQTX.dll")
+            fs::copy_file(file.path(), host / ("Vellants\\Mastercam\\" + file.path().filename().string()));
+    const HostRun install = RunProgram(registry, host / "korvane-setup.exe", "install toolbar");
+    EXPECT_EQ(install.exitCode, 1u) << install.output;
+    EXPECT_TRUE(Has(install.err, "GotoQTX.dll")) << install.err;
+    EXPECT_FALSE(PathExists(mcam9 / "chooks\\GotoQTX.dll"));
 }
 }  // namespace

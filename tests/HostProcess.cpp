@@ -19,7 +19,8 @@ HostProcess::HostProcess(const RegistrySandbox& registry, const std::string& arg
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = out.Get();
     startup.hStdError = err.Get();
-    std::string command = "\"" + TestProgramFolder() + program + "\" " + arguments;
+    const bool fullPath = program.find(':') != std::string::npos;
+    std::string command = "\"" + (fullPath ? program : TestProgramFolder() + program) + "\" " + arguments;
     std::vector<char> line(command.begin(), command.end());
     line.push_back('\0');
     std::map<std::string, std::string> variables = environment;

@@ -12,7 +12,8 @@ struct HostRun {
     std::string output;   // both: standard output, then standard error
 };
 
-// "<program> <arguments>" started from the test program's folder, with the variables
+// "<program> <arguments>" started in the test program's folder (program named there
+// or by its full path), with the variables
 // of `environment` set for it; several may run at once.
 class HostProcess {
 public:
