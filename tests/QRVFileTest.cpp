@@ -145,6 +145,14 @@ TEST_F(SectionedFile, ReplaceAndDeleteInPlace) {
     ASSERT_TRUE(s->ReadRecord(set));
     EXPECT_STREQ(static_cast<StorageValue*>(set.Current())->value.String(), "two");
     EXPECT_TRUE(s->AtEnd());
+    // Too few bytes left to hold a record's framing: nothing is replaced.
+    const std::string shortSection = SectionBytes(1, "ab");
+    WriteFileText(temp / "short.qrv", shortSection);
+    {
+        QRVFile damaged((temp / "short.qrv").c_str(), "+");
+        EXPECT_EQ(damaged.GetSection(0, 1)->ReplaceRecord(set), 0);
+    }
+    EXPECT_EQ(ReadFileText(temp / "short.qrv"), shortSection);
     QRVFile del((temp / "del.qrv").c_str(), "w+");
     s = del.GetSection(kSectionCreate, 1);
     WriteText(*s, "abc");

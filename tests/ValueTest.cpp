@@ -128,6 +128,7 @@ TEST(Value, OperatorsFollowTheLeftType) {
         {Shown(Value(1) == Value(1)), "482:True"},
         {Shown(left < right), "482:True"},
         {Shown(left == right), "482:False"},
+        {Shown(ListOf({}) < Value()), "480:No Value"},
         {Shown(Value(1) < right), "482:True"},
         {Shown(Value("n=") + Value(4)), "485:n=4"},
         {Shown(Value("x") + Value(0.5)), "485:x0.5"},
@@ -161,6 +162,12 @@ TEST(Value, Assignment) {
     EXPECT_EQ(v.TypeWord(), 0x484u);
     v.Clear();
     EXPECT_EQ(v.TypeWord(), 0x480u);
+    Value text("text");
+    text = StrPP("other text");
+    EXPECT_STREQ(text.String(), "other text");
+    // The one error value every operator hands out cannot be changed through any of them.
+    static_cast<Value&>(ErrorValue::Shared()) = StrPP("x");
+    EXPECT_EQ(Shown(Value(7) / Value(0)), "480:No Value");
     Value holder = ListOf({Value(1)});
     holder = holder.List()->At(0);
     EXPECT_EQ(holder.Word(), 1);
