@@ -130,6 +130,8 @@ TEST(SettingsRecords, DecodeFollowsTheMarkers) {
         {Pair(StringValue(""), StringValue("x")) + Pair(IntValue(12), IntValue(4)), "default:12=4", ""},
         // A later value of a key replaces the earlier one; a key that ends the section has no value.
         {Pair(StringValue("a"), IntValue(1)) + Pair(StringValue("a"), IntValue(2)) + lonelyKey, "default:a=2", ""},
+        // Fewer bytes than a record's framing before the file ends: damage.
+        {Pair(StringValue("a"), IntValue(1)) + "zz", "", kWritten},
         // Reads stop at the end of the file, not of the section: here the section's trailer.
         {Record(StringValue("a")).substr(0, 10), "", kUnknownType},
         {Pair(StringValue("a"), IntValue(1)).substr(0, 38) + Word(7), "", kWritten},

@@ -85,6 +85,15 @@ TEST(CfgRewriter, RefusesExactlyWhatRemovalCouldNotUndo) {
     const std::string line = "851. E? " + std::string(40, 'e') + "\r\n";
     const std::string smallest = std::string(1024 - line.size() - 2, '#') + "\r\n" + line;
     EXPECT_EQ(AddAndUndo(smallest, false, true), EditRefusal::WouldBeTooSmall);
+
+    // The lines an install edits are found as the file's first line too.
+    for (const bool editor : {true, false}) {
+        const std::string x = (editor ? "851. E? pfe32\r\n" : "2301. (B1) A? a\r\n") + kHead;
+        std::string y;
+        ASSERT_EQ(AddToCfg(x, !editor, editor, y).refusal, EditRefusal::None);
+        const ScanMarks marks = ReadScanMarks(y);
+        EXPECT_TRUE(editor ? marks.editor : marks.toolbar) << y.substr(0, 40);
+    }
 }
 
 // The removal takes out buttons whose value names the host, moves the later values of
