@@ -21,22 +21,20 @@ const Pattern kPatterns[kMarkCount] = {
     {"QTX_V2", true}, {"GOTOQTX*", true}, {"\n119. ", false}, {"[lathe", false}, {"design", false}, {"router", false},
 };
 
-// Patterns may start only where their first byte stands, in either case.
-const std::array<bool, 256> kStarts = [] {
-    std::array<bool, 256> starts{};
-    for (const Pattern& pattern : kPatterns) {
-        const unsigned char c = static_cast<unsigned char>(pattern.text[0]);
-        starts[c] = true;
-        if (pattern.noCase && c >= 'A' && c <= 'Z') starts[c + ('a' - 'A')] = true;
+// For each byte, the patterns that may start where it stands (their first byte, in
+// either case where case does not count); bit 31 marks the zero byte, the end of
+// the text the product is looked for in.
+const unsigned kZeroStart = 1u << 31;
+const std::array<unsigned, 256> kStarts = [] {
+    std::array<unsigned, 256> starts{};
+    for (int mark = 0; mark < kMarkCount; ++mark) {
+        const unsigned char c = static_cast<unsigned char>(kPatterns[mark].text[0]);
+        starts[c] |= 1u << mark;
+        if (kPatterns[mark].noCase && c >= 'A' && c <= 'Z') starts[c + ('a' - 'A')] |= 1u << mark;
     }
-    starts[0] = true;  // the end of the text the product is looked for in
+    starts[0] |= kZeroStart;
     return starts;
 }();
-
-bool StartsPattern(char c, const Pattern& pattern) {
-    const char first = pattern.text[0];
-    return c == first || (pattern.noCase && (c | 0x20) == (first | 0x20) && first >= 'A' && first <= 'Z');
-}
 
 // The longest pattern, less one: how far a pattern may reach past where it starts.
 const size_t kReach = 7;
@@ -144,9 +142,11 @@ size_t widestForTests = 32;
 }  // namespace
 
 void ScanMarker::CheckAt(std::string_view data, size_t at, size_t base) {
-    if (data[at] == '\0') zero_ = std::min(zero_, base + at);
-    for (int mark = 0; mark < kMarkCount; ++mark) {
-        if (base + at >= first_[mark] || !StartsPattern(data[at], kPatterns[mark])) continue;
+    const unsigned starts = kStarts[static_cast<unsigned char>(data[at])];
+    if (starts & kZeroStart) zero_ = std::min(zero_, base + at);
+    for (unsigned left = starts & ~kZeroStart; left; left &= left - 1) {
+        const int mark = __builtin_ctz(left);
+        if (base + at >= first_[mark]) continue;
         const std::string_view here = data.substr(at, kPatterns[mark].text.size());
         if (kPatterns[mark].noCase ? StartsWithNoCase(here, kPatterns[mark].text) : here == kPatterns[mark].text)
             first_[mark] = base + at;
