@@ -106,16 +106,12 @@ TEST_F(CfgEditing, OddFilesAreRefusedOrGivenBackWhole) {
         const char* refusal;  // nullptr: installed, and removal gives back every byte
     } cases[] = {
         {"gap in the numbering", withButtons("2301. (B1) A? a\r\n2303. (B3) C? c\r\n"), "gap"},
-        {"button without a label", withButtons("2301. A? a\r\n"), "label"},
-        {"nothing after the mark", withButtons("2301. (B1) Button 1?\r\n2302. (B2) x?\r\n"), "nothing after"},
         {"two editor lines",
          Replaced(SampleCfg(kMillLine), "851. NC editor? pfe32\r\n",
                   "851. NC editor? pfe32\r\n851. NC editor? FUNC0\r\n"),
          "different editors"},
-        {"buttons up to line 2500", SampleCfg(kMillLine, " pfe32", 200), "2498"},
         {"numbers at 2147483647", withButtons(buttons + "2147483647. (B9) x? y\r\n-2147483648. (B9) z? w\r\n"),
          nullptr},
-        {"gap of two", withButtons("2301. (B1) A? a\r\n2304. (B4) C? c\r\n"), nullptr},
     };
     for (const auto& c : cases) {
         WriteFileText(source, c.file);
@@ -163,12 +159,7 @@ TEST_F(CfgEditing, RoundTrips) {
         std::string original;
     } cases[] = {
         {"run at the end of the file", atEnd},
-        {"unnumbered line ends the run",
-         Replaced(SampleCfg(kMillLine, " pfe32", 2), "2400. Toolbar end? 0", "; comment")},
-        {"line feeds only", SampleCfg(kMillLine, " pfe32", 3, "\n")},
         {"each line keeps its own ending", mixedEndings},
-        {"a line without a value ends the run",
-         Replaced(SampleCfg(kMillLine, " pfe32", 3), "2303. (B3) Button 3? c", "2303. (B3) no value")},
     };
     for (const auto& c : cases) {
         WriteFileText(source, c.original);
