@@ -1,5 +1,6 @@
 #include "SampleMastercam.h"
 #include "VellantSetupProbe.h"
+#include "installer/Machine.h"
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -104,6 +105,11 @@ TEST_F(Companion, OneThatDoesNotEndIsReported) {
     setup.InstallAllMastercamOptions(false, false, true, false, false);
     EXPECT_EQ(Failures(), std::vector<std::string>{});
     EXPECT_EQ(CompanionLogCount("started"), started);
+    // Also when it began to run just before the start: the one running is left to run.
+    CommitReport report;
+    LiveMachine(report).Start("\"" + std::string(probe.CompanionPath()) + "\"", "QTX2CAM Shutdown", "QTX2CAM Running");
+    ASSERT_EQ(report.steps.size(), 1u);
+    EXPECT_EQ(report.steps[0].outcome, StepOutcome::Unchanged);
     probe.Records() = {};
     setup.RemoveAllMastercamOptions();
     EXPECT_EQ(Failures(), std::vector<std::string>{"signal event QTX2CAM Shutdown"});

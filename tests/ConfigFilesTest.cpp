@@ -65,11 +65,13 @@ TEST_F(FolderLayout, NameListsTopicsAndTempNames) {
     layout.Stocks();
     layout.Macros();
     EXPECT_EQ(layout.RefillCount(), refills);  // nothing changed: no rescan
+    // A change below the user folder alone refills its lists, the macro pages among them.
     WriteFileText(host / "User\\Stock\\Beta.stk_xml", "x");
+    WriteFileText(host / "User\\Macro\\Page.htm", "x");
     bool seen = false;
     for (int attempt = 0; attempt < 50 && !seen; ++attempt) {
         ::Sleep(20);
-        seen = Items(layout.Stocks()).size() == 4;
+        seen = Items(layout.Stocks()).size() == 4 && Items(layout.MacroPages()) == std::vector<std::string>{"Page"};
     }
     EXPECT_TRUE(seen);
     EXPECT_GT(layout.RefillCount(), refills);

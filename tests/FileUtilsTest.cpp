@@ -1,4 +1,5 @@
 #include "Sandbox.h"
+#include "foundation/AtomicFile.h"
 #include "foundation/FileUtils.h"
 #include <gtest/gtest.h>
 #include <memory>
@@ -39,6 +40,8 @@ TEST(FileUtils, ExistenceSizeAndContent) {
     EXPECT_FALSE(FileExists((temp / "none").c_str()));
     EXPECT_EQ(FileSize((temp / "f.bin").c_str()), 5u);
     EXPECT_EQ(FileSize((temp / "none").c_str()), 0u);
+    std::string read;
+    EXPECT_EQ(ReadWholeFileBytes(temp / "none", read), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     WIN32_FILE_ATTRIBUTE_DATA info;
     ASSERT_TRUE(::GetFileAttributesExA((temp / "f.bin").c_str(), GetFileExInfoStandard, &info));
     EXPECT_TRUE(FileTimeEquals((temp / "f.bin").c_str(), info.ftLastWriteTime));

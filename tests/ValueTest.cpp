@@ -140,6 +140,7 @@ TEST(Value, OperatorsFollowTheLeftType) {
         {Shown(Value(7) / Value(0)), "480:No Value"},
         {Shown(Value(7) + Value()), "480:No Value"},
         {Shown(Value(7) - Value(2)), "483:5"},
+        {Shown(Value(true) + Value(1)), "482:True"},
         {Shown(sum + (Value(10) + Value(20))), "483:33"},
         {Shown(Value(true) && Value("True")), "483:1"},
         {Shown(Value(true) && Value(0)), "483:0"},
