@@ -106,6 +106,18 @@ TEST_F(SetupDialog, ChoosingAFileListsItsToolbarAndEditsOneRecord) {
     EXPECT_TRUE(probe.Records()[0].wanted[kEditor]);
 }
 
+// Applying keeps the chosen file chosen, showing its options as they now are.
+TEST_F(SetupDialog, ApplyingKeepsTheChosenFile) {
+    mcam9.AddCfg("a.cfg", SampleCfg(kMillLine));
+    mcam9.AddCfg("b.cfg", SampleCfg(kMillLine));
+    ASSERT_TRUE(Open());
+    Choose(1);
+    Click(kIdEditor);
+    setup.Commit();
+    EXPECT_EQ(Send(kIdConfigList, CB_GETCURSEL), 1);
+    EXPECT_EQ(Check(kIdEditor), BST_CHECKED);
+}
+
 std::string pickedFolder;
 StrPP PickFolder(bool, bool) { return StrPP(pickedFolder.c_str()); }
 
