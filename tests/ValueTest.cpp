@@ -120,6 +120,8 @@ TEST(Value, OperatorsFollowTheLeftType) {
         {Shown(Value(2.5) == Value("2.5")), "482:True"},
         {Shown(Value(7) < Value("8")), "482:True"},
         {Shown(Value(true) < Value(1)), "481:Illegal Value"},
+        {Shown(Value(true) < Value()), "480:No Value"},
+        {Shown(Value(true) == Value()), "481:Illegal Value"},
         {Shown(Value(true) == Value("TRUE")), "482:True"},
         {Shown(Value(true) == Value(1.0)), "482:True"},
         {Shown(Value(false) == Value(1.0)), "482:False"},
