@@ -159,5 +159,13 @@ TEST_F(Streams, RefusedWritesAreSticky) {
         EXPECT_EQ(s->Error(), kStorageWriteFailed);
         EXPECT_EQ(s->SetLength(5), 0);
     }
+    // A read that must first write back what is pending fails with that write.
+    auto s = Open(temp / "pending.qrv");
+    ASSERT_TRUE(s->WriteBytes(bytes.data(), static_cast<uint32_t>(bytes.size())));
+    ASSERT_TRUE(s->Seek(0, 0) && s->WriteBytes("pending", 7) && s->Seek(0, 0));
+    std::vector<char> back(bytes.size());
+    FailNthFileWriteForTests(1);
+    EXPECT_EQ(s->ReadBytes(back.data(), static_cast<uint32_t>(back.size())), 0);
+    EXPECT_EQ(FailNthFileWriteForTests(0), 0);
 }
 }  // namespace
