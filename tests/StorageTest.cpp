@@ -33,6 +33,8 @@ TEST_F(Streams, ReadPastEndReadsNothing) {
     EXPECT_TRUE(s->ReadBytes(two, 2));
     EXPECT_EQ(std::string(two, 2), "ab");
     EXPECT_EQ(s->Write(5), 0);
+    EXPECT_EQ(s->SetLength(2), 0);
+    EXPECT_FALSE(s->WriteFailed());  // refused as read-only, not failed by the system
     EXPECT_EQ(ReadFileText(temp / "f"), "abcdef");
     try {
         Open(temp / "missing.qrv", GENERIC_READ, OPEN_EXISTING);
