@@ -85,6 +85,7 @@ TEST_F(SectionedFile, InsertingAndGrowingMoveWhatFollows) {
         const uint32_t bStart = b->DataStart();
         const uint32_t cStart = c->DataStart();
         ASSERT_TRUE(a->Grow(1000));
+        EXPECT_EQ(file.Position(), a->DataStart() + a->Used());  // at the end of its data, ready to append
         EXPECT_EQ(b->DataStart(), bStart + 1000);
         EXPECT_EQ(c->DataStart(), cStart + 1000);
     }
