@@ -1,4 +1,5 @@
 #include "foundation/SECFileSystem.h"
+#include "foundation/PlannedFailure.h"
 #include "foundation/FileUtils.h"
 #include "foundation/Owners.h"
 #include <algorithm>
@@ -281,7 +282,13 @@ bool SECFileSystem::CopyFile(const CString& from, const CString& to) const {
     DWORD read = 0;
     while (::ReadFile(source.Get(), block.data(), kBlock, &read, nullptr) && read > 0) {
         DWORD written = 0;
-        if (!::WriteFile(target.Get(), block.data(), read, &written, nullptr) || written != read) return false;
+        if (PlannedFailure() || !::WriteFile(target.Get(), block.data(), read, &written, nullptr) ||
+            written != read) {
+            // The copy was made here as a new file: a part of it is no copy.
+            target.Reset();
+            ::DeleteFileA(to);
+            return false;
+        }
     }
     return true;
 }

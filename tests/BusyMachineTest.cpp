@@ -194,6 +194,15 @@ TEST_F(BusyMachine, SecondRunWaitsThenReportsInProgress) {
         EXPECT_EQ(ReadFileText(mcam9 / "a.cfg") == before, c.exitCode != 0) << c.holder;
         if (c.exitCode == 0) RemoveAllMastercamOptions();
     }
+    // Removal waits for the lock too: an installed file stays as it is.
+    ASSERT_EQ(RunHost(registry, "install toolbar").exitCode, 0u);
+    const std::string installed = ReadFileText(mcam9 / "a.cfg");
+    {
+        NamedMutexHold held(name, 0);
+        EXPECT_EQ(HostProcess(registry, "remove", shortWait).Wait().exitCode, 4u);
+    }
+    EXPECT_EQ(ReadFileText(mcam9 / "a.cfg"), installed);
+    RemoveAllMastercamOptions();
 }
 
 // The dialog scans, another run changes the installation, then the dialog applies: what the

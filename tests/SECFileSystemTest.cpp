@@ -1,6 +1,7 @@
 #include "Sandbox.h"
 #include "platform/Collections.h"
 #include "foundation/SECFileSystem.h"
+#include "foundation/PlannedFailure.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <memory>
@@ -91,6 +92,13 @@ TEST_F(FileSystem, ListsAndFileChanges) {
     EXPECT_TRUE(fs.RenameFile((temp / "one").c_str(), (temp / "three").c_str()));
     EXPECT_TRUE(fs.CopyFile((temp / "three").c_str(), (temp / "copy").c_str()));
     EXPECT_FALSE(fs.CopyFile((temp / "three").c_str(), (temp / "copy").c_str()));
+    FailNthFileWriteForTests(1);  // a copy that cannot be written leaves no part of itself
+    EXPECT_FALSE(fs.CopyFile((temp / "three").c_str(), (temp / "failed copy").c_str()));
+    EXPECT_EQ(FailNthFileWriteForTests(0), 0);
+    EXPECT_FALSE(PathExists(temp / "failed copy"));
+    FILETIME when;
+    EXPECT_TRUE(fs.GetFileModifyTime((temp / "copy").c_str(), when));
+    EXPECT_FALSE(fs.GetFileModifyTime((temp / "none").c_str(), when));
     EXPECT_TRUE(fs.CompareFiles((temp / "three").c_str(), (temp / "copy").c_str()));
     EXPECT_FALSE(fs.CompareFiles((temp / "three").c_str(), (temp / "two").c_str()));
     ULONGLONG size = 0;

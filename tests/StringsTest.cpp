@@ -69,6 +69,10 @@ TEST(Strings, EditingClampsToTheText) {
         {Whole(Justify("abc", 0, 2, 0)), "abc"},
         {Whole(Justify(" ab ", 2, 4, 2)), "  ab"},
         {Whole(Justify("ab", 0, 4, 0)), "ab  "},
+        {Whole(Left("abcdef", 2)), "ab"},
+        {Whole(Right("abcdef", 2)), "ef"},
+        {Whole(Mid("abcdef", 1, 2)), "bc"},
+        {Whole(Trim(" ab ", 1)), "ab"},
     };
     for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].first, cases[i].second) << i;
     // 32767 is the "to the end" count, not a length limit.

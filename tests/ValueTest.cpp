@@ -131,6 +131,7 @@ TEST(Value, OperatorsFollowTheLeftType) {
         {Shown(left < right), "482:True"},
         {Shown(left == right), "482:False"},
         {Shown(ListOf({}) < Value()), "480:No Value"},
+        {Shown(ListOf({Value(1)}) == Value(1)), "482:True"},
         {Shown(Value(1) < right), "482:True"},
         {Shown(Value("n=") + Value(4)), "485:n=4"},
         {Shown(Value("x") + Value(0.5)), "485:x0.5"},
