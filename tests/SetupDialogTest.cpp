@@ -104,6 +104,9 @@ TEST_F(SetupDialog, ChoosingAFileListsItsToolbarAndEditsOneRecord) {
     EXPECT_FALSE(::IsWindowEnabled(setup.DlgItem(kIdEditor)));
     EXPECT_EQ(Check(kIdEditor), BST_UNCHECKED);
     EXPECT_TRUE(probe.Records()[0].wanted[kEditor]);
+    // A scope chosen lets go of the chosen file.
+    Click(kIdAllMill);
+    EXPECT_EQ(Send(kIdConfigList, CB_GETCURSEL), CB_ERR);
 }
 
 // Applying keeps the chosen file chosen, showing its options as they now are.
