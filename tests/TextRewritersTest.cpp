@@ -227,4 +227,14 @@ TEST(ScanMarks, AgreeWithPlainSearches) {
     }
     LimitScanWidthForTests(32);
 }
+
+// The searches answer as std::string_view::find does, the empty text and the ends included.
+TEST(TextSearch, FindsAsTheStandardFind) {
+    const std::string text = "abcABCabc";
+    for (const std::string sub : {"", "abc", "ABC", "c", "cab", "abcd", "abcABCabc"})
+        for (size_t from = 0; from <= text.size() + 1; ++from) {
+            EXPECT_EQ(Find(text, sub, from), text.find(sub, from)) << sub << " " << from;
+            EXPECT_EQ(FindNoCase(text, sub, from), Lower(text).find(Lower(sub), from)) << sub << " " << from;
+        }
+}
 }  // namespace
