@@ -282,8 +282,7 @@ bool SECFileSystem::CopyFile(const CString& from, const CString& to) const {
     DWORD read = 0;
     while (::ReadFile(source.Get(), block.data(), kBlock, &read, nullptr) && read > 0) {
         DWORD written = 0;
-        if (PlannedFailure() || !::WriteFile(target.Get(), block.data(), read, &written, nullptr) ||
-            written != read) {
+        if (PlannedFailure() || !::WriteFile(target.Get(), block.data(), read, &written, nullptr) || written != read) {
             // The copy was made here as a new file: a part of it is no copy.
             target.Reset();
             ::DeleteFileA(to);

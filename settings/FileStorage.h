@@ -64,4 +64,3 @@ private:
     uint32_t onDisk = 0;  // the file's length as the file system has it
     bool writeFailed = false;
 };
-

@@ -56,8 +56,8 @@ TEST_F(FolderLayout, NameListsTopicsAndTempNames) {
         WriteFileText(host / ("User\\" + std::string(file)), "x");
     WriteFileText(host / "QTX Help\\Help\\Mastercam Options.htm", "page");
     // Lists of two names are sorted too, by case: not in the order a folder lists them.
-    for (const char* file : {"Printable Docs\\Guide.txt", "Printable Docs\\appendix.txt", "Info\\Zulu.pdf",
-                             "Info\\about.pdf"})
+    for (const char* file :
+         {"Printable Docs\\Guide.txt", "Printable Docs\\appendix.txt", "Info\\Zulu.pdf", "Info\\about.pdf"})
         WriteFileText(host / ("QTX Help\\" + std::string(file)), "document");
     ConfigFiles layout("Prog", Folder());
     EXPECT_EQ(Items(layout.Stocks()), (std::vector<std::string>{"Alpha", "Bars\\Bar2", "zeta"}));

@@ -98,7 +98,8 @@ TEST(FileUtils, FindFilesFlatAndRecursive) {
     EXPECT_EQ(none.Count(), 0);
     EList<FileString> everything(10, 100);
     FindFiles(temp.Path().c_str(), "*", everything, false);  // no "." or ".." among them
-    EXPECT_EQ(Names(everything), (std::set<std::string>{temp / "a.cfg", temp / "b.txt", temp / "sub", temp / "old.cfg"}));
+    EXPECT_EQ(Names(everything),
+              (std::set<std::string>{temp / "a.cfg", temp / "b.txt", temp / "sub", temp / "old.cfg"}));
 
     EList<FileString> deep(10, 100);
     FindFiles(temp.Path().c_str(), "*.cfg", deep, true);

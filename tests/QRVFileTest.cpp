@@ -98,8 +98,9 @@ TEST_F(SectionedFile, InsertingAndGrowingMoveWhatFollows) {
         Section* s = file.GetSection(0, n);
         ASSERT_NE(s, nullptr);
         ASSERT_TRUE(s->ReadRecord(set));
-        EXPECT_EQ(std::string(static_cast<StorageValue*>(set.Current())->value.String()),
-                  n == 1 ? "first" : n == 2 ? second : "third");
+        EXPECT_EQ(std::string(static_cast<StorageValue*>(set.Current())->value.String()), n == 1   ? "first"
+                                                                                          : n == 2 ? second
+                                                                                                   : "third");
         EXPECT_TRUE(s->AtEnd());
     }
 }
