@@ -3,6 +3,7 @@
 #include "HostProcess.h"
 #include "SampleMastercam.h"
 #include "VellantSetupProbe.h"
+#include "installer/AddonFiles.h"
 #include "installer/UnifiedDiff.h"
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -38,6 +39,8 @@ void Remove(VellantSetup& setup) { setup.RemoveAllMastercamOptions(); }
 
 TEST_F(Plan, ChangesNothingAndTheRunWritesWhatItPlanned) {
     for (void (*change)(VellantSetup&) : {Install, Remove}) {
+        // A file of the user's beside the editor keeps its folder, in the plan as in the run.
+        if (change == Remove) WriteFileText(mcam9 / (std::string(kEditorFolder) + "\\notes.txt"), "mine");
         const std::map<std::string, std::string> before = Machine();
         VellantSetup planner;
         planner.SetPlanning(true);
